@@ -1,0 +1,36 @@
+include(CTest)
+if(NOT BUILD_TESTING)
+  return()
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships GoogleTest's sources; the Windows test executables are built
+  # from them and run under Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gtest ALIAS gtest)
+  endif()
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+# tarnwell_add_test(NAME SOURCES src... LIBS lib... [LABELS label...])
+# Natively every test case becomes its own CTest test; under Wine a whole
+# executable is one test, since each start of Wine costs about a second.
+function(tarnwell_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tarnwell_test_support GTest::gtest_main tarnwell_options)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS};wine" TIMEOUT 600
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+  endif()
+endfunction()
