@@ -17,7 +17,9 @@ protected:
     void SetUp() override
     {
         HandlerTest::SetUp();
-        start({ .编辑框5_text_changed = LoadConfiguration });
+        EventHandlers handlers;
+        handlers.编辑框5_text_changed = LoadConfiguration;
+        start(handlers);
         config = temp_dir() + "iso\\WXPE\\SYSTEM32\\PECMD.ini";
         make_folder(temp_dir() + "iso");
     }

@@ -60,7 +60,9 @@ protected:
     void SetUp() override
     {
         HandlerTest::SetUp();
-        start({ .编辑框5_text_changed = LoadConfiguration });
+        EventHandlers handlers;
+        handlers.编辑框5_text_changed = LoadConfiguration;
+        start(handlers);
         iso = temp_dir() + "iso\\";
         config = iso + "WXPE\\SYSTEM32\\PECMD.ini";
     }
