@@ -1,3 +1,4 @@
+#include "app/globals.h"
 #include "config/load_configuration.h"
 #include "handler_fixture.h"
 #include "software/add_software.h"
