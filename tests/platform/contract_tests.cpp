@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <set>
+#ifdef _WIN32
+#    include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 using tarnwell::test::bytes;
@@ -46,6 +49,12 @@ std::string read_file(fs::path const& path)
 
 void make_read_only(fs::path const& path)
 {
+#ifdef _WIN32
+    // The read-only attribute itself: the C runtime's permissions do not
+    // reach it everywhere.
+    SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_READONLY);
+    return;
+#endif
     fs::permissions(
         path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
 }
@@ -133,15 +142,15 @@ TEST_F(Contract, ReadLinesUntilAtEnd)
 
 TEST_F(Contract, ReadRestStopsOnNulAndWholeReadsRefuseSuchFiles)
 {
-    write_file(disk("nul"), bytes({ 'a', 'b', 0, 'c' }));
-    FileNumber file = OpenFile(at("nul"));
+    write_file(disk("with-nul"), bytes({ 'a', 'b', 0, 'c' }));
+    FileNumber file = OpenFile(at("with-nul"));
     ASSERT_NE(file, 0);
     EXPECT_EQ(ReadRest(file), "ab");
     EXPECT_TRUE(AtEnd(file));
     EXPECT_EQ(ReadRest(file), ""); // the position stays on the NUL
     CloseFile(file);
 
-    file = OpenFile(at("nul"));
+    file = OpenFile(at("with-nul"));
     EXPECT_FALSE(ReadRestWhole(file).has_value());
     EXPECT_EQ(ReadRest(file), "ab"); // a refused whole read does not move
     CloseFile(file);
@@ -364,6 +373,8 @@ TEST_F(Contract, GbkNamesReachTheDiskAndComeBack)
     EXPECT_EQ(list(at("*.txt"), FindFilter::Files), (std::multiset<Text> { name }));
 
     // A name without a GBK form comes back as its GB18030 bytes and opens.
+    if (!encoding_covers_all_unicode())
+        GTEST_SKIP() << "this system has no GB18030 code page (Wine 8), so names outside GBK have no form";
     write_file(m_scratch.path() / fs::path(u8"x\U0001F600"), "emoji");
     Text const emoji = bytes({ 'x', 0x94, 0x39, 0xFC, 0x36 });
     EXPECT_EQ(list(at("x*"), FindFilter::Files), (std::multiset<Text> { emoji }));
