@@ -418,6 +418,39 @@ TEST(ContractValues, RunDirIsTheFolderOfThisProgram)
     EXPECT_TRUE(FileExists(run + "\\platform_contract_tests*"));
 }
 
+std::vector<std::string> read_lines(fs::path const& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Contract, AScriptStartsAProgramWithAQuotedPathHoldingBlanks)
+{
+    fs::create_directories(disk("my tools"));
+    fs::copy_file(fs::path(CHILD_REPORT_PATH), disk("my tools") / "child report.exe");
+    fs::create_directories(disk("work"));
+    // The script's one line, without a line end, as the program writes it.
+    // (Built by appending: GCC 12 at -O3 warns falsely on a chain of +.)
+    Text line = "\"";
+    line.append(at("my tools")).append("\\child report.exe\" \"arg one\" two \"");
+    line.append(at("work")).append("\\\\\" end");
+    write_file(disk("work") / "go.cmd", line);
+    auto before = fs::current_path();
+    ASSERT_TRUE(ChangeDirectory(at("work")));
+    bool started = RunAndWait(at("work\\go.cmd"));
+    fs::current_path(before);
+    EXPECT_TRUE(started);
+
+    auto lines = read_lines(disk("work") / "report.txt");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_TRUE(fs::equivalent(lines[0], disk("work"))) << lines[0];
+    std::vector<std::string> arguments(lines.begin() + 1, lines.end());
+    EXPECT_EQ(arguments, (std::vector<std::string> { "arg one", "two", at("work") + "\\", "end", "inherited:" }));
+}
+
 TEST(ContractValues, RunAndWaitFailsAtOnceWhenNothingStarts)
 {
     EXPECT_FALSE(RunAndWait(""));
