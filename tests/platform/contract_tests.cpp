@@ -294,6 +294,16 @@ TEST_F(Contract, FindFileMatchesPatternsAsWindowsDoes)
     EXPECT_EQ(list(at("nothing*"), FindFilter::Files), (Names {}));
 }
 
+TEST_F(Contract, FilesThatTheProgramWritesHaveTheArchiveAttribute)
+{
+    EXPECT_TRUE(WriteFileBytes(at("written"), ToBytes("w")));
+    write_file(disk("other"), "o");
+    EXPECT_TRUE(CopyFileTo(at("other"), at("copied")));
+    auto archived = list(at("*"), FindFilter::Archive);
+    for (auto name : { "written", "other", "copied" })
+        EXPECT_EQ(archived.count(name), 1u) << name;
+}
+
 TEST_F(Contract, FindFileWithoutAListingGivesNothing)
 {
     write_file(disk("a"), "x");
