@@ -70,9 +70,9 @@ struct FileStamp {
 std::optional<FileStamp> GetFileStamp(std::string_view path);
 
 enum class FindFilter {
-    Files,       // no directory attribute (hidden, system, read-only included)
+    Files, // no directory attribute (hidden, system, read-only included)
     Directories, // directory attribute, "." and ".." of a subdirectory included
-    Archive,     // archive attribute
+    Archive, // archive attribute
 };
 
 // One procedure's directory listing. Every procedure (every call of a
