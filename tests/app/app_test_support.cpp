@@ -1,6 +1,8 @@
 #include "app_test_support.h"
 #include "platform/files.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -52,8 +54,10 @@ TempDirOverride::~TempDirOverride()
 std::filesystem::path TempDirOverride::workspace() const
 {
     // TempDir makes the private folder when it is asked; the workspace is the
-    // root itself or the one folder below it.
-    (void)TempDir();
+    // root itself or the one folder below it. A TempDir of "" would put the
+    // workspace in the current directory and prove nothing here.
+    if (TempDir().empty())
+        ADD_FAILURE() << "TempDir is empty with the temporary folder at " << m_root.string();
     for (auto const& entry : std::filesystem::directory_iterator(m_root)) {
         if (entry.is_directory())
             return entry.path();
