@@ -15,7 +15,7 @@ Text BrowseForFolder(std::string_view title)
 
 void ProcessEvents()
 {
-    window_system().process_events();
+    running_program().process_events();
 }
 
 bool ShowOpenFileDialog(OpenFileDialog& dialog)

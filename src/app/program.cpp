@@ -45,7 +45,22 @@ void Program::open()
 
 void Program::run_message_loop()
 {
-    while (!m_destroyed && m_window_system.dispatch_next_event()) { }
+    while (!m_destroyed) {
+        if (m_close_pending) {
+            m_close_pending = false;
+            close_window();
+            return;
+        }
+        if (!m_window_system.dispatch_next_event())
+            return;
+    }
+}
+
+void Program::process_events()
+{
+    ++m_depth;
+    m_window_system.process_events();
+    --m_depth;
 }
 
 void Program::run_handler(Handler const& handler)

@@ -61,6 +61,12 @@ public:
     // meanwhile is carried out when the outermost handler has returned.
     void run_handler(Handler const&);
 
+    // ProcessEvents: lets the window system repaint and take what is
+    // waiting, as if a handler ran, also when the caller was started
+    // directly (as tests do) and not by an event. A close request taken here
+    // outside of any handler waits for the message loop.
+    void process_events();
+
     bool handler_running() const override { return m_depth > 0; }
     void on_click(Control&) override;
     void on_double_click(Control&, int index) override;

@@ -2,6 +2,7 @@
 // system: choosing the IS_ file, the nested text-changed handler, input
 // during a handler, and a whole run from start to end.
 
+#include "app/control_operations.h"
 #include "app/dialogs.h"
 #include "app/globals.h"
 #include "app/program.h"
@@ -150,6 +151,96 @@ namespace {
         program.run_message_loop();
         EXPECT_EQ(runs, 0);
         EXPECT_EQ(m_screen.dropped_input().size(), 2u);
+    }
+
+}
+}
+
+namespace tarnwell {
+namespace {
+
+    // A handler a test calls directly, not through an event: its
+    // ProcessEvents still starts nothing, and the close waits for the loop.
+    TEST(DirectlyCalledHandler, ProcessEventsStartsNothingAndTheCloseWaitsForTheLoop)
+    {
+        test::TempDirOverride temp;
+        HeadlessWindowSystem screen;
+        int folder_choices = 0;
+        EventHandlers handlers;
+        handlers.按钮2_click = [&] { ++folder_choices; };
+        Program program(screen, handlers);
+        program.open();
+        program.window().按钮2.set_enabled(true);
+        screen.click(program.window().按钮2);
+        screen.request_close();
+
+        ProcessEvents();
+        EXPECT_EQ(folder_choices, 0);
+        EXPECT_TRUE(screen.window_open());
+
+        screen.click(program.window().按钮2);
+        program.run_message_loop();
+        EXPECT_EQ(folder_choices, 0);
+        EXPECT_TRUE(program.window_destroyed());
+        EXPECT_EQ(screen.pending_input().size(), 1u);
+    }
+
+}
+}
+
+namespace tarnwell {
+namespace {
+
+    // The user's own input on the headless window: typing and picking rows
+    // change the controls as a real window would, and only where the control
+    // takes input.
+    TEST(HeadlessInput, TypingAndPickingReachOnlyControlsThatTakeInput)
+    {
+        test::TempDirOverride temp;
+        HeadlessWindowSystem screen;
+        int picked = -2;
+        EventHandlers handlers;
+        handlers.列表框1_double_click = [&] { picked = main_window().列表框1.selection(); };
+        Program program(screen, handlers);
+        program.open();
+        auto& w = program.window();
+        ListViewAdd(w.超级列表框1, "Notes");
+        ListViewAdd(w.超级列表框1, "Paint");
+        ListBoxAdd(w.列表框1, "setup.ini");
+        ListBoxAdd(w.列表框1, "notes.exe");
+
+        screen.type(w.编辑框3, "typed while disabled");
+        screen.select(w.超级列表框1, 1);
+        screen.select(w.组合框1, 1);
+        screen.double_click(w.列表框1, 1); // hidden: nothing
+        program.run_message_loop();
+        EXPECT_EQ(w.编辑框3.text(), "");
+        EXPECT_EQ(w.超级列表框1.selection(), 1);
+        EXPECT_EQ(w.组合框1.selection(), 1);
+        EXPECT_EQ(picked, -2);
+        EXPECT_EQ(screen.dropped_input().size(), 2u);
+    }
+
+    TEST(HeadlessInput, DoubleClickSelectsTheItemBeforeItsHandlerRuns)
+    {
+        test::TempDirOverride temp;
+        HeadlessWindowSystem screen;
+        int picked = -2;
+        EventHandlers handlers;
+        handlers.列表框1_double_click = [&] { picked = main_window().列表框1.selection(); };
+        Program program(screen, handlers);
+        program.open();
+        auto& w = program.window();
+        ListBoxAdd(w.列表框1, "setup.ini");
+        ListBoxAdd(w.列表框1, "notes.exe");
+        w.列表框1.set_visible(true);
+        w.编辑框3.set_enabled(true);
+
+        screen.double_click(w.列表框1, 1);
+        screen.type(w.编辑框3, "Notes");
+        program.run_message_loop();
+        EXPECT_EQ(picked, 1);
+        EXPECT_EQ(w.编辑框3.text(), "Notes");
     }
 
 }

@@ -63,7 +63,8 @@ public:
     // The folder picker: the chosen folder without a trailing "\" (a drive's
     // root keeps it), "" on cancel or for an item without a file-system path.
     virtual Text browse_for_folder(std::string_view title) = 0;
-    // A modal message box titled "信息：" with the text and one OK button.
+    // A modal message box titled "信息：" with the text and one OK button, no
+    // icon and no owner; it can be shown before any window is open.
     virtual void info_box(std::string_view text) = 0;
 };
 
