@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <set>
+#ifdef _WIN32
+#    include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 using tarnwell::test::bytes;
@@ -46,6 +49,12 @@ std::string read_file(fs::path const& path)
 
 void make_read_only(fs::path const& path)
 {
+#ifdef _WIN32
+    // The read-only attribute itself: the C runtime's permissions do not
+    // reach it everywhere.
+    SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_READONLY);
+    return;
+#endif
     fs::permissions(
         path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
 }
@@ -133,15 +142,15 @@ TEST_F(Contract, ReadLinesUntilAtEnd)
 
 TEST_F(Contract, ReadRestStopsOnNulAndWholeReadsRefuseSuchFiles)
 {
-    write_file(disk("nul"), bytes({ 'a', 'b', 0, 'c' }));
-    FileNumber file = OpenFile(at("nul"));
+    write_file(disk("with-nul"), bytes({ 'a', 'b', 0, 'c' }));
+    FileNumber file = OpenFile(at("with-nul"));
     ASSERT_NE(file, 0);
     EXPECT_EQ(ReadRest(file), "ab");
     EXPECT_TRUE(AtEnd(file));
     EXPECT_EQ(ReadRest(file), ""); // the position stays on the NUL
     CloseFile(file);
 
-    file = OpenFile(at("nul"));
+    file = OpenFile(at("with-nul"));
     EXPECT_FALSE(ReadRestWhole(file).has_value());
     EXPECT_EQ(ReadRest(file), "ab"); // a refused whole read does not move
     CloseFile(file);
@@ -285,6 +294,16 @@ TEST_F(Contract, FindFileMatchesPatternsAsWindowsDoes)
     EXPECT_EQ(list(at("nothing*"), FindFilter::Files), (Names {}));
 }
 
+TEST_F(Contract, FilesThatTheProgramWritesHaveTheArchiveAttribute)
+{
+    EXPECT_TRUE(WriteFileBytes(at("written"), ToBytes("w")));
+    write_file(disk("other"), "o");
+    EXPECT_TRUE(CopyFileTo(at("other"), at("copied")));
+    auto archived = list(at("*"), FindFilter::Archive);
+    for (auto name : { "written", "other", "copied" })
+        EXPECT_EQ(archived.count(name), 1u) << name;
+}
+
 TEST_F(Contract, FindFileWithoutAListingGivesNothing)
 {
     write_file(disk("a"), "x");
@@ -364,6 +383,8 @@ TEST_F(Contract, GbkNamesReachTheDiskAndComeBack)
     EXPECT_EQ(list(at("*.txt"), FindFilter::Files), (std::multiset<Text> { name }));
 
     // A name without a GBK form comes back as its GB18030 bytes and opens.
+    if (!encoding_covers_all_unicode())
+        GTEST_SKIP() << "this system has no GB18030 code page (Wine 8), so names outside GBK have no form";
     write_file(m_scratch.path() / fs::path(u8"x\U0001F600"), "emoji");
     Text const emoji = bytes({ 'x', 0x94, 0x39, 0xFC, 0x36 });
     EXPECT_EQ(list(at("x*"), FindFilter::Files), (std::multiset<Text> { emoji }));
@@ -405,6 +426,39 @@ TEST(ContractValues, RunDirIsTheFolderOfThisProgram)
     EXPECT_NE(run.back(), '\\');
     EXPECT_TRUE(FileExists(run));
     EXPECT_TRUE(FileExists(run + "\\platform_contract_tests*"));
+}
+
+std::vector<std::string> read_lines(fs::path const& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Contract, AScriptStartsAProgramWithAQuotedPathHoldingBlanks)
+{
+    fs::create_directories(disk("my tools"));
+    fs::copy_file(fs::path(CHILD_REPORT_PATH), disk("my tools") / "child report.exe");
+    fs::create_directories(disk("work"));
+    // The script's one line, without a line end, as the program writes it.
+    // (Built by appending: GCC 12 at -O3 warns falsely on a chain of +.)
+    Text line = "\"";
+    line.append(at("my tools")).append("\\child report.exe\" \"arg one\" two \"");
+    line.append(at("work")).append("\\\\\" end");
+    write_file(disk("work") / "go.cmd", line);
+    auto before = fs::current_path();
+    ASSERT_TRUE(ChangeDirectory(at("work")));
+    bool started = RunAndWait(at("work\\go.cmd"));
+    fs::current_path(before);
+    EXPECT_TRUE(started);
+
+    auto lines = read_lines(disk("work") / "report.txt");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_TRUE(fs::equivalent(lines[0], disk("work"))) << lines[0];
+    std::vector<std::string> arguments(lines.begin() + 1, lines.end());
+    EXPECT_EQ(arguments, (std::vector<std::string> { "arg one", "two", at("work") + "\\", "end", "inherited:" }));
 }
 
 TEST(ContractValues, RunAndWaitFailsAtOnceWhenNothingStarts)

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +151,46 @@ TEST_F(PosixScratch, WriteFileBytesSeesAnOpenThroughAnotherSpelling)
     EXPECT_TRUE(WriteFileBytes(at("link.ini"), ToBytes("new")));
 }
 
+TEST_F(PosixScratch, ANameWithoutWildcardsGivesOneEntryEvenWhenCaseVariantsExist)
+{
+    for (auto name : { "readme", "README", "ReadMe" })
+        std::ofstream(m_scratch.path() / name) << name;
+    FileFinder finder;
+    EXPECT_EQ(finder.FindFile(at("README"), FindFilter::Files), "README"); // the exact spelling first
+    EXPECT_EQ(finder.FindFile("", FindFilter::Files), "");
+    Text found = finder.FindFile(at("rEADME"), FindFilter::Files);
+    EXPECT_TRUE(found == "readme" || found == "README" || found == "ReadMe") << found;
+    EXPECT_EQ(finder.FindFile("", FindFilter::Files), "");
+}
+
+TEST_F(PosixScratch, ArchiveMeansEveryEntryThatIsNoFolder)
+{
+    std::ofstream(m_scratch.path() / "file") << "f";
+    fs::create_directory(m_scratch.path() / "folder");
+    fs::create_symlink(m_scratch.path() / "folder", m_scratch.path() / "link-to-folder");
+    FileFinder finder;
+    std::multiset<Text> names;
+    for (Text name = finder.FindFile(at("*"), FindFilter::Archive); !name.empty();
+         name = finder.FindFile("", FindFilter::Archive))
+        names.insert(name);
+    EXPECT_EQ(names, (std::multiset<Text> { "file" }));
+}
+
+TEST_F(PosixScratch, DeleteTreeRemovesLinksWithoutFollowingThem)
+{
+    fs::create_directories(m_scratch.path() / "outside");
+    std::ofstream(m_scratch.path() / "outside/precious") << "p";
+    fs::create_directories(m_scratch.path() / "tree");
+    fs::create_directory_symlink(m_scratch.path() / "outside", m_scratch.path() / "tree/link");
+    EXPECT_TRUE(DeleteTree(at("tree")));
+    EXPECT_FALSE(fs::exists(m_scratch.path() / "tree"));
+    EXPECT_TRUE(fs::exists(m_scratch.path() / "outside/precious"));
+    // A link given as the tree itself is no folder to empty.
+    fs::create_directory_symlink(m_scratch.path() / "outside", m_scratch.path() / "link");
+    EXPECT_FALSE(DeleteTree(at("link")));
+    EXPECT_TRUE(fs::exists(m_scratch.path() / "outside/precious"));
+}
+
 class TempDirTest : public PosixScratch {
 protected:
     void SetUp() override
@@ -172,8 +213,9 @@ protected:
 
 TEST_F(TempDirTest, IsAPrivateFolderOfOurOwn)
 {
-    ::umask(022);
+    mode_t old_mask = ::umask(022);
     Text temp = TempDir();
+    ::umask(old_mask);
     EXPECT_EQ(temp, at(m_private.filename().string()) + "\\");
     struct stat info;
     ASSERT_EQ(lstat(m_private.c_str(), &info), 0);

@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "test_support.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -103,26 +104,22 @@ TEST_F(Resolve, FindsProgramsAsWindowsWouldForThisProgram)
 
 class Run : public InScratch { };
 
-TEST_F(Run, AScriptStartsAProgramWithAQuotedPathHoldingBlanks)
+TEST_F(Run, TheChildGetsUtf8ArgumentsAndNoOtherDescriptors)
 {
-    fs::create_directories(path("my tools"));
-    fs::copy_file(CHILD_REPORT_PATH, path("my tools/child report.exe"));
-    fs::create_directories(path("work"));
-    // The script's one line, as the program writes it: GBK, no line end.
-    Text line = "\"" + core("my tools") + "\\child report.exe\" \"arg one\" two \"" + core("work") + "\\\\\" "
-        + "\"中文\" end";
-    std::ofstream(path("work/go.cmd"), std::ios::binary) << line;
-    ASSERT_TRUE(ChangeDirectory(core("work")));
-    FileNumber held = OpenFile(core("work\\go.cmd"));
+    fs::copy_file(CHILD_REPORT_PATH, path("child"));
+    write_file(path("data"), "d");
+    FileNumber held = OpenFile(core("data"));
     ASSERT_NE(held, 0);
-
-    EXPECT_TRUE(RunAndWait(core("work\\go.cmd")));
+    int leaked = ::open(path("data").c_str(), O_RDONLY); // not close-on-exec
+    ASSERT_GE(leaked, 0);
+    // GBK in the command line, UTF-8 in the child's arguments, as in names.
+    EXPECT_TRUE(RunAndWait(core("child") + " 中文"));
+    ::close(leaked);
     CloseFile(held);
-
-    auto lines = read_lines(path("work/report.txt"));
-    std::vector<std::string> expected { fs::canonical(path("work")).string(), "arg one", "two", core("work") + "\\",
-        "\xE4\xB8\xAD\xE6\x96\x87", "end", "inherited:" };
-    EXPECT_EQ(lines, expected);
+    auto lines = read_lines(path("report.txt"));
+    EXPECT_EQ(lines,
+        (std::vector<std::string> {
+            fs::canonical(m_scratch.path()).string(), "\xE4\xB8\xAD\xE6\x96\x87", "inherited:" }));
 }
 
 TEST_F(Run, AnExeWrittenWithoutTheExecuteBitStillStarts)
