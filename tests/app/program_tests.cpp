@@ -1,15 +1,12 @@
 // The program's own handlers and its event rules on the headless window
 // system: choosing the IS_ file, the nested text-changed handler, input
-// during a handler, and a whole run from start to end.
+// during a handler, and the user's input on the headless window.
 
 #include "app/control_operations.h"
 #include "app/dialogs.h"
-#include "app/globals.h"
 #include "app/program.h"
 #include "app_test_support.h"
-#include "platform/files.h"
 #include "platform/window/headless_window_system.h"
-#include "platform/window/instance_lock.h"
 
 #include <gtest/gtest.h>
 
