@@ -313,3 +313,39 @@ TEST(IsoRebuild, RefusesWhatItCannotDoAndLeavesNoOutput)
 }
 
 }
+
+namespace {
+
+// A hybrid image (MBR with an EFI partition over the UEFI boot image, and a
+// GPT): the partition follows its boot image into the new layout, the GPT
+// that describes the old one is left out with a warning.
+TEST(IsoRebuild, HybridPartitionFollowsItsBootImage)
+{
+    auto folder = tarnwell::test::shared_testdata_dir();
+    if (!folder)
+        GTEST_SKIP() << "no shared test input beside this clone";
+    tarnwell::test::ScratchFolder scratch;
+    auto out = scratch.path() / "out.iso";
+    auto log = scratch.path() / "log.txt";
+    ASSERT_EQ(
+        tarniso("-in " + quoted(*folder / "embed-areas-2022-09.iso") + " -out " + quoted(out) + " 2> " + quoted(log)),
+        0);
+    EXPECT_NE(read_all(log).find("GPT"), std::string::npos);
+    auto bytes = read_all(out);
+    auto le32 = [&](size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at]))
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 8
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 2])) << 16
+            | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 3])) << 24;
+    };
+    auto read = read_with_our_reader(out);
+    ASSERT_TRUE(read.image.boot);
+    ASSERT_EQ(read.image.boot->sections.size(), 1u);
+    auto efi_sector = read.image.boot->sections[0].entries[0].image.sector;
+    size_t efi_partition = 446 + 16; // the second entry, type 0xEF
+    EXPECT_EQ(static_cast<std::uint8_t>(bytes[efi_partition + 4]), 0xEF);
+    EXPECT_EQ(le32(efi_partition + 8), efi_sector * 4);
+    EXPECT_NE(bytes.substr(512, 8), "EFI PART");
+}
+
+}
