@@ -277,3 +277,25 @@ TEST(IsoExtract, SkipsOneOfTwoEntriesThatLandOnOneFile)
 }
 
 }
+
+namespace {
+
+// Joliet records Rock Ridge links as empty files whose sector may be
+// anything; an empty file has nothing to read and extracts as empty.
+TEST(IsoExtract, EmptyFileMayNameAnySector)
+{
+    TestImage image(40);
+    image.put_descriptors(root_sector, 2048);
+    image.put_folder(root_sector, root_sector, { { "EMPTY;1", 0xFFFFFF00u, 0 } });
+    MemorySource source(image.bytes());
+    auto read = read_image(source);
+    ASSERT_TRUE(read);
+    tarnwell::test::ScratchFolder scratch;
+    Progress progress("test", 0, true);
+    auto summary = extract_tree(source, read->image.root, scratch.path().string(), native_name_policy(), progress);
+    ASSERT_TRUE(summary);
+    EXPECT_TRUE(summary->problems.empty());
+    EXPECT_EQ(std::filesystem::file_size(scratch.path() / "EMPTY"), 0u);
+}
+
+}
