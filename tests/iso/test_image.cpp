@@ -43,7 +43,8 @@ size_t TestImage::put_record(std::uint8_t* at, TestRecord const& record)
     both_16(at + 28, 1);
     at[32] = static_cast<std::uint8_t>(name_length);
     std::memcpy(at + 33, record.name.data(), name_length);
-    std::memcpy(at + length - record.system_use.size(), record.system_use.data(), record.system_use.size());
+    if (!record.system_use.empty())
+        std::memcpy(at + length - record.system_use.size(), record.system_use.data(), record.system_use.size());
     return length;
 }
 
