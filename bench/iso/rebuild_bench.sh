@@ -17,10 +17,10 @@ rm -rf "$work/iso"
 "$tarniso" -silent -in "$work/pe.iso" -extract "$work/iso"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-seconds() { # COMMAND...: wall time of one run
+seconds() { # FUNCTION: wall time of one run, under a time limit (peers can hang)
   local start end
   start=$(date +%s.%N)
-  timeout 900 "$@" >/dev/null 2>&1
+  timeout 900 bash -c "$1" >/dev/null 2>&1
   end=$(date +%s.%N)
   echo "$end - $start" | bc
 }
@@ -33,6 +33,8 @@ peer() {
     xorriso -indev "$work/x2.iso" -outdev "$work/x3.iso" -boot_image any keep -map "$work/iso/WXPE" /WXPE
 }
 from_tree() { genisoimage -J -joliet-long -input-charset utf-8 -V WINPE -o "$work/g.iso" "$work/iso"; }
+export work tarniso
+export -f ours peer from_tree
 
 : > "$work/tarniso.times"
 : > "$work/xorriso.times"

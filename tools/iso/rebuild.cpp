@@ -206,7 +206,10 @@ int rebuild(Options const& options)
     Progress progress("writing", content_size(image.root), options.silent);
     if (auto written = write_image(image, content, write_options, *output, progress, warnings); !written)
         return report(written.error().message());
-    if (auto committed = output->commit(); !committed)
+    // Renamed into place only now, so no half image ever carries the name;
+    // not flushed first: the image is read again at once, and a crash
+    // means the repackaging is run again anyway (no peer flushes either).
+    if (auto committed = output->commit_without_flush(); !committed)
         return report(committed.error().message());
     for (auto const& warning : warnings)
         std::fprintf(stderr, "tarniso: warning: %s\n", warning.c_str());
