@@ -52,7 +52,11 @@ namespace {
             stem.resize(iso_file_name_limit - 1 - extension.size());
         if (stem.empty() && extension.empty())
             stem = "_";
-        return stem + "." + extension;
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict)
+        // on chained string additions.
+        stem.push_back('.');
+        stem.append(extension);
+        return stem;
     }
 
     std::u16string joliet_base(Node const& node, size_t limit)
@@ -79,8 +83,9 @@ namespace {
         auto dot = has_extension ? base.rfind(static_cast<typename Text::value_type>('.')) : Text::npos;
         Text stem = dot == Text::npos ? base : base.substr(0, dot);
         Text extension = dot == Text::npos ? Text() : base.substr(dot);
-        std::string suffix_ascii = "~" + std::to_string(counter);
-        Text suffix(suffix_ascii.begin(), suffix_ascii.end());
+        std::string suffix_ascii = std::to_string(counter);
+        Text suffix(1, static_cast<typename Text::value_type>('~'));
+        suffix.append(suffix_ascii.begin(), suffix_ascii.end());
         size_t room = limit > extension.size() + suffix.size() ? limit - extension.size() - suffix.size() : 0;
         if (stem.size() > room)
             stem.resize(room);
