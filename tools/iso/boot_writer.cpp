@@ -146,8 +146,10 @@ void update_partition_table(std::span<std::uint8_t, 32768> area, std::uint64_t i
         }
         if (!followed) {
             std::memset(entry, 0, m::partition_entry_size);
-            warnings.push_back("partition " + std::to_string(i + 1)
-                + " of the system area's MBR pointed into the old layout and was left out");
+            std::string warning = "partition ";
+            warning += std::to_string(i + 1);
+            warning += " of the system area's MBR pointed into the old layout and was left out";
+            warnings.push_back(std::move(warning));
         }
     }
 }
