@@ -1,7 +1,9 @@
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -159,6 +161,92 @@ Result<void> AtomicOutputFile::commit()
         return error;
     }
     return {};
+}
+
+Result<void> AtomicOutputFile::write_from(InputFile const& input, std::uint64_t offset, std::uint64_t length)
+{
+    if (length == 0)
+        return {};
+    if (offset > input.size() || length > input.size() - offset)
+        return fail(ErrorCode::Truncated, offset, "read past the end of " + input.path());
+    auto in_at = static_cast<off64_t>(offset);
+    auto out_at = static_cast<off64_t>(m_written);
+    std::uint64_t left = length;
+    while (left > 0) {
+        ssize_t copied = ::copy_file_range(input.m_handle->fd, &in_at, m_handle->fd, &out_at, left, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied <= 0)
+            break; // not supported here, or the input shrank: copy the rest by hand
+        left -= static_cast<std::uint64_t>(copied);
+    }
+    m_written = static_cast<std::uint64_t>(out_at);
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(std::min<std::uint64_t>(left, 1u << 20)));
+    while (left > 0) {
+        auto piece = std::span(buffer).first(static_cast<size_t>(std::min<std::uint64_t>(left, buffer.size())));
+        if (auto read = input.read_at(static_cast<std::uint64_t>(in_at), piece); !read)
+            return read;
+        if (auto written = write(piece); !written)
+            return written;
+        in_at += static_cast<off64_t>(piece.size());
+        left -= piece.size();
+    }
+    return {};
+}
+
+Result<void> AtomicOutputFile::commit_without_flush()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(m_handle->fd, 0666 & ~mask);
+    int fd = m_handle->fd;
+    m_handle->fd = -1;
+    if (::close(fd) != 0) {
+        ::unlink(m_temp_path.c_str());
+        return io_error("cannot close", m_final_path);
+    }
+    if (::rename(m_temp_path.c_str(), m_final_path.c_str()) != 0) {
+        auto error = io_error("cannot replace", m_final_path);
+        ::unlink(m_temp_path.c_str());
+        return error;
+    }
+    return {};
+}
+
+Result<std::vector<DirectoryEntry>> list_directory(std::string const& path)
+{
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder)
+        return io_error("cannot list", path);
+    std::vector<DirectoryEntry> entries;
+    while (true) {
+        errno = 0;
+        dirent* item = ::readdir(folder);
+        if (!item)
+            break;
+        std::string name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info { };
+        if (::fstatat(::dirfd(folder), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            auto error = io_error("cannot stat", path + "/" + name);
+            ::closedir(folder);
+            return error;
+        }
+        DirectoryEntry entry;
+        entry.name = name;
+        entry.type = S_ISREG(info.st_mode) ? EntryType::File
+            : S_ISDIR(info.st_mode)        ? EntryType::Directory
+                                           : EntryType::Other;
+        entry.size = static_cast<std::uint64_t>(info.st_size);
+        entry.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+        entries.push_back(std::move(entry));
+    }
+    bool failed = errno != 0;
+    ::closedir(folder);
+    if (failed)
+        return io_error("cannot list", path);
+    return entries;
 }
 
 EntryType entry_type(std::string const& path)
