@@ -12,6 +12,7 @@ mkdir -p "$work"
 [ -d "$work/tree" ] || "$here/make_pe_tree.sh" "$work/tree"
 [ -f "$work/pe.iso" ] || timeout 600 xorriso -as mkisofs -R -J -joliet-long -o "$work/pe.iso" "$work/tree" >/dev/null 2>&1
 bytes=$(du -sb "$work/tree" | cut -f1)
+rm -f "$work"/*.time
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # time_of NAME COMMAND...: runs the command RUNS times into a fresh $work/out.
@@ -20,9 +21,12 @@ time_of() {
   shift
   for _ in $(seq "$runs"); do
     rm -rf "$work/out"
+    # Data the previous tool left to write back is not charged to this one.
+    sync
     local start end
     start=$(date +%s.%N)
     timeout 600 "$@" >/dev/null 2>&1
+    sync
     end=$(date +%s.%N)
     echo "$end - $start" | bc
   done | median > "$work/$name.time"
