@@ -199,7 +199,7 @@ Result<void> Encoder::encode_frame(std::uint32_t size, FrameSink const& sink)
     CostModel costs = s.model;
     for (unsigned pass = 0; pass < s.options.parse_passes; ++pass) {
         parsed = ParsedFrame {};
-        s.parser.parse(frame, size, history, s.found, costs, s.repeated, parsed);
+        s.parser.parse(frame, size, history, s.found, costs, s.repeated, s.options.nice_length, parsed);
         Trees trees = build_trees(parsed.statistics, s.main_symbols);
         costs = CostModel::from_trees(trees, s.main_symbols);
     }

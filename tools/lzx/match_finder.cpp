@@ -1,5 +1,6 @@
 #include "lzx/match_finder.h"
 
+#include <bit>
 #include <cstring>
 
 namespace tarnwell::tools::lzx {
@@ -12,6 +13,27 @@ namespace {
         // Multiplicative hashing: the golden-ratio constant spreads the 24 bits
         // over the top bits of the product.
         return (value * 0x9E3779B1u) >> (32 - bits);
+    }
+
+    // Extends a common prefix of `a` and `b` from `length` up to `limit`, eight
+    // bytes at a time while they last.
+    unsigned extend(std::uint8_t const* a, std::uint8_t const* b, unsigned length, unsigned limit)
+    {
+        while (length + 8 <= limit) {
+            std::uint64_t x;
+            std::uint64_t y;
+            std::memcpy(&x, a + length, 8);
+            std::memcpy(&y, b + length, 8);
+            if (x != y) {
+                if constexpr (std::endian::native == std::endian::little)
+                    return length + static_cast<unsigned>(std::countr_zero(x ^ y)) / 8;
+                break;
+            }
+            length += 8;
+        }
+        while (length < limit && a[length] == b[length])
+            ++length;
+        return length;
     }
 
 }
@@ -61,8 +83,7 @@ unsigned MatchFinder::search(
         }
         std::uint8_t const* const other = m_buffer + (candidate - m_buffer_start);
         unsigned length = smaller_length < larger_length ? smaller_length : larger_length;
-        while (length < max_length && other[length] == here[length])
-            ++length;
+        length = extend(other, here, length, max_length);
         std::uint32_t* node = &m_children[2 * (candidate & m_window_mask)];
         if (length > best) {
             best = length;

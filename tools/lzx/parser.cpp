@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace tarnwell::tools::lzx {
 
@@ -71,14 +72,22 @@ CostModel CostModel::initial(unsigned main_symbols)
 }
 
 void Parser::parse(std::uint8_t const* frame, std::size_t frame_size, std::size_t history, FrameMatches const& found,
-    CostModel const& costs, RepeatedOffsets const& repeated_before, ParsedFrame& out)
+    CostModel const& costs, RepeatedOffsets const& repeated_before, unsigned nice_length, ParsedFrame& out)
 {
     m_nodes.assign(frame_size + 1, Node { infinite_cost, 0, 0, {} });
     m_nodes[0] = Node { 0, 0, 0, repeated_before };
     auto relax = [&](std::size_t to, std::uint32_t cost, unsigned length, std::uint32_t formatted) {
-        if (cost < m_nodes[to].cost)
-            m_nodes[to] = Node { cost, static_cast<std::uint16_t>(length), formatted, {} };
+        Node& node = m_nodes[to];
+        if (cost < node.cost) {
+            node.cost = cost;
+            node.length = static_cast<std::uint16_t>(length);
+            node.formatted = formatted;
+        }
     };
+    // Positions inside a match of at least `nice_length` are not expanded:
+    // such a match is nearly always the best way through them, and
+    // expanding every position of a long run costs quadratic time.
+    std::size_t expand_from = 0;
 
     for (std::size_t i = 0; i < frame_size; ++i) {
         Node& node = m_nodes[i];
@@ -93,6 +102,8 @@ void Parser::parse(std::uint8_t const* frame, std::size_t frame_size, std::size_
             }
             node.repeated = repeated;
         }
+        if (i < expand_from)
+            continue;
         std::uint32_t const base = node.cost;
         std::uint8_t const* here = frame + i;
         unsigned const limit = static_cast<unsigned>(std::min<std::size_t>(max_match, frame_size - i));
@@ -100,12 +111,18 @@ void Parser::parse(std::uint8_t const* frame, std::size_t frame_size, std::size_
         if (limit < min_match)
             continue;
 
+        unsigned longest = 0;
         for (unsigned slot = 0; slot < repeated_offsets; ++slot) {
             std::uint32_t offset = node.repeated[slot];
             if (offset > history + i)
                 continue;
             unsigned length = common_length(here, here - offset, limit);
             std::uint32_t const* row = &costs.main[literal_count + slot * length_headers];
+            if (length >= nice_length) {
+                relax(i + length, base + row[length_header(length)] + costs.length_part[length], length, slot);
+                longest = std::max(longest, length);
+                continue;
+            }
             for (unsigned l = min_match; l <= length; ++l)
                 relax(i + l, base + row[length_header(l)] + costs.length_part[l], l, slot);
         }
@@ -117,10 +134,18 @@ void Parser::parse(std::uint8_t const* frame, std::size_t frame_size, std::size_
             unsigned slot = position_slot(formatted);
             std::uint32_t offset_cost = slot_extra_bits(slot);
             std::uint32_t const* row = &costs.main[literal_count + slot * length_headers];
+            if (match.length >= nice_length) {
+                unsigned l = match.length;
+                relax(i + l, base + row[length_header(l)] + costs.length_part[l] + offset_cost, l, formatted);
+                longest = std::max(longest, l);
+                continue;
+            }
             for (unsigned l = covered + 1; l <= match.length; ++l)
                 relax(i + l, base + row[length_header(l)] + costs.length_part[l] + offset_cost, l, formatted);
             covered = match.length;
         }
+        if (longest >= nice_length)
+            expand_from = i + longest;
     }
 
     // Walk back from the end, then emit the items front to back.

@@ -44,8 +44,9 @@ class Parser {
 public:
     // `frame` is the frame's bytes; `history` reaches back from the frame's
     // first byte as far as offsets may (and as far as the stream goes).
+    // Matches of `nice_length` or more are taken whole, not expanded.
     void parse(std::uint8_t const* frame, std::size_t frame_size, std::size_t history, FrameMatches const&,
-        CostModel const&, RepeatedOffsets const& repeated_before, ParsedFrame& out);
+        CostModel const&, RepeatedOffsets const& repeated_before, unsigned nice_length, ParsedFrame& out);
 
 private:
     struct Node {
