@@ -1,26 +1,34 @@
-// Compresses a file with our LZX encoder into a one-file LZX cabinet (so that
-// peers can expand it), decodes it again with our decoder, checks the bytes,
-// and prints sizes, speeds and peak memory as key=value lines.
+// Our LZX codec on a file, streamed the way the cabinet tools use it, so
+// that the process's peak memory is the codec's own.
 //
-//   lzx_bench INPUT OUTPUT.cab [window_bits] [passes] [nice] [depth]
+//   lzx_bench compress INPUT OUTPUT.cab [window_bits passes nice_length depth block_frames]
+//       writes a one-file LZX cabinet (which the peers can expand)
+//   lzx_bench expand INPUT.cab ORIGINAL
+//       decodes the cabinet's data blocks and compares them with ORIGINAL
+//
+// Prints key=value lines; times are CPU seconds of this process.
 
 #include "lzx/decoder.h"
 #include "lzx/encoder.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace tarnwell::tools;
 using namespace tarnwell::tools::lzx;
 
 namespace {
+
+constexpr std::size_t cabinet_header_size = 36;
+constexpr std::size_t folder_entry_size = 8;
+constexpr std::size_t file_entry_fixed_size = 16;
+constexpr std::size_t data_header_size = 8;
+char const member_name[] = "data.bin";
 
 void put16(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
@@ -34,60 +42,87 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
     put16(out, value >> 16);
 }
 
-double seconds_since(std::chrono::steady_clock::time_point start)
+double cpu_seconds()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-long peak_rss_kib()
+std::size_t data_offset()
 {
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    return cabinet_header_size + folder_entry_size + file_entry_fixed_size + sizeof member_name;
 }
 
+std::vector<std::uint8_t> cabinet_headers(
+    std::uint64_t cabinet_size, std::uint32_t blocks, std::uint32_t member_size, unsigned window_bits)
+{
+    std::vector<std::uint8_t> out;
+    put32(out, 0x4643534D);
+    put32(out, 0);
+    put32(out, static_cast<std::uint32_t>(cabinet_size));
+    put32(out, 0);
+    put32(out, static_cast<std::uint32_t>(cabinet_header_size + folder_entry_size));
+    put32(out, 0);
+    out.push_back(3);
+    out.push_back(1);
+    put16(out, 1);
+    put16(out, 1);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, 0);
+    put32(out, static_cast<std::uint32_t>(data_offset()));
+    put16(out, blocks);
+    put16(out, 3 | (window_bits << 8));
+    put32(out, member_size);
+    put32(out, 0);
+    put16(out, 0);
+    put16(out, 0x21);
+    put16(out, 0);
+    put16(out, 0x20);
+    out.insert(out.end(), member_name, member_name + sizeof member_name);
+    return out;
 }
 
-int main(int argc, char** argv)
+int compress(char const* input_path, char const* output_path, unsigned window_bits, EncoderOptions options)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: lzx_bench INPUT OUTPUT.cab [window_bits] [passes] [nice] [depth]\n");
-        return 2;
+    std::ifstream in(input_path, std::ios::binary);
+    std::ofstream out(output_path, std::ios::binary);
+    if (!in || !out) {
+        std::fprintf(stderr, "error: cannot open the files\n");
+        return 1;
     }
-    unsigned window_bits = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 21;
-    EncoderOptions options;
-    if (argc > 4)
-        options.parse_passes = static_cast<unsigned>(std::atoi(argv[4]));
-    if (argc > 5)
-        options.nice_length = static_cast<unsigned>(std::atoi(argv[5]));
-    if (argc > 6)
-        options.max_search_depth = static_cast<unsigned>(std::atoi(argv[6]));
-
-    std::ifstream in(argv[1], std::ios::binary);
-    std::vector<std::uint8_t> input { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-    long rss_after_input = peak_rss_kib();
-
-    // Compressed frames go straight into the cabinet's data area: 8 bytes of
-    // CFDATA header each, then the bytes.
-    std::vector<std::uint8_t> data_area;
-    std::vector<std::pair<std::size_t, std::uint32_t>> frames; // offset in data_area, uncompressed size
+    out.seekp(static_cast<std::streamoff>(data_offset()));
+    std::uint64_t compressed = 0;
+    std::uint64_t written = data_offset();
+    std::uint32_t blocks = 0;
+    FrameSink sink = [&](std::span<std::uint8_t const> bytes, std::uint32_t size) -> Result<void> {
+        std::vector<std::uint8_t> header;
+        put32(header, 0);
+        put16(header, static_cast<std::uint32_t>(bytes.size()));
+        put16(header, size);
+        out.write(reinterpret_cast<char const*>(header.data()), static_cast<std::streamsize>(header.size()));
+        out.write(reinterpret_cast<char const*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        compressed += bytes.size();
+        written += header.size() + bytes.size();
+        ++blocks;
+        return {};
+    };
     auto encoder = Encoder::create(window_bits, options);
     if (!encoder) {
         std::fprintf(stderr, "error: %s\n", encoder.error().message().c_str());
         return 1;
     }
-    FrameSink sink = [&](std::span<std::uint8_t const> bytes, std::uint32_t size) -> Result<void> {
-        frames.emplace_back(data_area.size(), size);
-        put32(data_area, 0);
-        put16(data_area, static_cast<std::uint32_t>(bytes.size()));
-        put16(data_area, size);
-        data_area.insert(data_area.end(), bytes.begin(), bytes.end());
-        return {};
-    };
-    auto start = std::chrono::steady_clock::now();
-    constexpr std::size_t piece = 1 << 20;
-    for (std::size_t at = 0; at < input.size(); at += piece) {
-        auto done = encoder->compress(std::span(input).subspan(at, std::min(piece, input.size() - at)), sink);
+    std::vector<char> piece(1 << 20);
+    std::uint64_t total = 0;
+    double start = cpu_seconds();
+    while (in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        auto count = static_cast<std::size_t>(in.gcount());
+        if (count == 0)
+            break;
+        total += count;
+        auto done = encoder->compress({ reinterpret_cast<std::uint8_t const*>(piece.data()), count }, sink);
         if (!done) {
             std::fprintf(stderr, "error: %s\n", done.error().message().c_str());
             return 1;
@@ -97,66 +132,86 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "error: %s\n", done.error().message().c_str());
         return 1;
     }
-    double compress_seconds = seconds_since(start);
-    long rss_after_compress = peak_rss_kib();
-    std::size_t compressed = data_area.size() - 8 * frames.size();
+    double seconds = cpu_seconds() - start;
+    auto headers = cabinet_headers(written, blocks, static_cast<std::uint32_t>(total), window_bits);
+    out.seekp(0);
+    out.write(reinterpret_cast<char const*>(headers.data()), static_cast<std::streamsize>(headers.size()));
+    std::printf("input_bytes=%llu\ncompressed_bytes=%llu\nratio=%.4f\ncompress_cpu_seconds=%.2f\n"
+                "compress_mb_per_s=%.2f\n",
+        static_cast<unsigned long long>(total), static_cast<unsigned long long>(compressed),
+        static_cast<double>(compressed) / static_cast<double>(total), seconds,
+        static_cast<double>(total) / 1e6 / seconds);
+    return 0;
+}
 
-    start = std::chrono::steady_clock::now();
+int expand(char const* cabinet_path, char const* original_path)
+{
+    std::ifstream cabinet(cabinet_path, std::ios::binary);
+    std::ifstream original(original_path, std::ios::binary);
+    std::vector<char> header(data_offset());
+    cabinet.read(header.data(), static_cast<std::streamsize>(header.size()));
+    if (!cabinet || !original) {
+        std::fprintf(stderr, "error: cannot read the files\n");
+        return 1;
+    }
+    unsigned blocks = static_cast<std::uint8_t>(header[40]) | (static_cast<std::uint8_t>(header[41]) << 8);
+    unsigned window_bits = static_cast<std::uint8_t>(header[43]) & 0x1f;
     auto decoder = Decoder::create(window_bits);
-    std::vector<std::uint8_t> frame_out(frame_size);
-    std::size_t position = 0;
+    if (!decoder) {
+        std::fprintf(stderr, "error: %s\n", decoder.error().message().c_str());
+        return 1;
+    }
+    std::vector<std::uint8_t> block(max_compressed_frame_size);
+    std::vector<std::uint8_t> output(frame_size);
+    std::vector<char> expected(frame_size);
+    std::uint64_t total = 0;
+    double decode_seconds = 0;
     bool same = true;
-    for (auto const& [offset, size] : frames) {
-        std::size_t length = data_area[offset + 4] | (std::size_t { data_area[offset + 5] } << 8);
-        auto done = decoder->decode_frame(std::span(data_area).subspan(offset + 8, length), std::span(frame_out).first(size));
+    for (unsigned i = 0; i < blocks; ++i) {
+        std::uint8_t data_header[data_header_size];
+        cabinet.read(reinterpret_cast<char*>(data_header), sizeof data_header);
+        std::size_t compressed = data_header[4] | (data_header[5] << 8);
+        std::size_t size = data_header[6] | (data_header[7] << 8);
+        cabinet.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(compressed));
+        double start = cpu_seconds();
+        auto done = decoder->decode_frame(std::span(block).first(compressed), std::span(output).first(size));
+        decode_seconds += cpu_seconds() - start;
         if (!done) {
-            std::fprintf(stderr, "error: decoding: %s\n", done.error().message().c_str());
+            std::fprintf(stderr, "error: %s\n", done.error().message().c_str());
             return 1;
         }
-        same = same && std::memcmp(frame_out.data(), input.data() + position, size) == 0;
-        position += size;
+        original.read(expected.data(), static_cast<std::streamsize>(size));
+        same = same && std::memcmp(expected.data(), output.data(), size) == 0;
+        total += size;
     }
-    double decompress_seconds = seconds_since(start);
-
-    std::string name = "data.bin";
-    std::size_t files_offset = 36 + 8;
-    std::size_t data_offset = files_offset + 16 + name.size() + 1;
-    std::vector<std::uint8_t> cabinet;
-    put32(cabinet, 0x4643534D);
-    put32(cabinet, 0);
-    put32(cabinet, static_cast<std::uint32_t>(data_offset + data_area.size()));
-    put32(cabinet, 0);
-    put32(cabinet, static_cast<std::uint32_t>(files_offset));
-    put32(cabinet, 0);
-    cabinet.push_back(3);
-    cabinet.push_back(1);
-    put16(cabinet, 1);
-    put16(cabinet, 1);
-    put16(cabinet, 0);
-    put16(cabinet, 0);
-    put16(cabinet, 0);
-    put32(cabinet, static_cast<std::uint32_t>(data_offset));
-    put16(cabinet, static_cast<std::uint32_t>(frames.size()));
-    put16(cabinet, 3 | (window_bits << 8));
-    put32(cabinet, static_cast<std::uint32_t>(input.size()));
-    put32(cabinet, 0);
-    put16(cabinet, 0);
-    put16(cabinet, 0x21);
-    put16(cabinet, 0);
-    put16(cabinet, 0x20);
-    cabinet.insert(cabinet.end(), name.begin(), name.end());
-    cabinet.push_back(0);
-    std::ofstream out(argv[2], std::ios::binary);
-    out.write(reinterpret_cast<char const*>(cabinet.data()), static_cast<std::streamsize>(cabinet.size()));
-    out.write(reinterpret_cast<char const*>(data_area.data()), static_cast<std::streamsize>(data_area.size()));
-
-    double mb = static_cast<double>(input.size()) / 1e6;
-    std::printf("input_bytes=%zu\ncompressed_bytes=%zu\nratio=%.4f\n", input.size(), compressed,
-        static_cast<double>(compressed) / static_cast<double>(input.size()));
-    std::printf("compress_seconds=%.2f\ncompress_mb_per_s=%.2f\n", compress_seconds, mb / compress_seconds);
-    std::printf("decompress_seconds=%.3f\ndecompress_mb_per_s=%.1f\n", decompress_seconds, mb / decompress_seconds);
-    std::printf("roundtrip=%s\n", same ? "ok" : "MISMATCH");
-    // Peak memory beyond the input file held by the bench itself.
-    std::printf("codec_peak_mib=%.1f\n", static_cast<double>(rss_after_compress - rss_after_input) / 1024.0);
+    std::printf("expanded_bytes=%llu\ndecode_cpu_seconds=%.3f\ndecode_mb_per_s=%.1f\nroundtrip=%s\n",
+        static_cast<unsigned long long>(total), decode_seconds, static_cast<double>(total) / 1e6 / decode_seconds,
+        same ? "ok" : "MISMATCH");
     return same ? 0 : 1;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "compress" && argc >= 4) {
+        EncoderOptions options;
+        unsigned window_bits = argc > 4 ? static_cast<unsigned>(std::atoi(argv[4])) : 21;
+        if (argc > 5)
+            options.parse_passes = static_cast<unsigned>(std::atoi(argv[5]));
+        if (argc > 6)
+            options.nice_length = static_cast<unsigned>(std::atoi(argv[6]));
+        if (argc > 7)
+            options.max_search_depth = static_cast<unsigned>(std::atoi(argv[7]));
+        if (argc > 8)
+            options.max_block_frames = static_cast<unsigned>(std::atoi(argv[8]));
+        return compress(argv[2], argv[3], window_bits, options);
+    }
+    if (mode == "expand" && argc == 4)
+        return expand(argv[2], argv[3]);
+    std::fprintf(stderr,
+        "usage: lzx_bench compress INPUT OUTPUT.cab [window_bits passes nice depth block_frames]\n"
+        "       lzx_bench expand INPUT.cab ORIGINAL\n");
+    return 2;
 }

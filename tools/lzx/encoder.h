@@ -26,8 +26,8 @@ struct EncoderOptions {
     // further one with the trees of the parse before it.
     unsigned parse_passes { 2 };
     // Match finder limits (see encoder.cpp for what was measured).
-    unsigned nice_length { 32 };
-    unsigned max_search_depth { 24 };
+    unsigned nice_length { 48 };
+    unsigned max_search_depth { 16 };
     // Most frames one block may span (bounds the items kept in memory).
     unsigned max_block_frames { 32 };
 };

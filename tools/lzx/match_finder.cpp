@@ -17,7 +17,8 @@ namespace {
 
     // Extends a common prefix of `a` and `b` from `length` up to `limit`, eight
     // bytes at a time while they last.
-    unsigned extend(std::uint8_t const* a, std::uint8_t const* b, unsigned length, unsigned limit)
+    [[gnu::always_inline]] inline unsigned extend(
+        std::uint8_t const* a, std::uint8_t const* b, unsigned length, unsigned limit)
     {
         while (length + 8 <= limit) {
             std::uint64_t x;
@@ -65,6 +66,10 @@ unsigned MatchFinder::search(
         return 0;
     std::uint8_t const* const here = m_buffer + (position - m_buffer_start);
     std::uint32_t& head = m_heads[hash3(here, hash_bits)];
+    // The next search starts at the next position's bucket: fetch it now,
+    // while this search waits on its own memory.
+    if (max_length >= 4)
+        __builtin_prefetch(&m_heads[hash3(here + 1, hash_bits)]);
     std::uint32_t candidate = head;
     head = position;
 
