@@ -4,6 +4,7 @@
 #include "cabinet_walk.h"
 #include "lzx/encoder.h"
 #include "sample_data.h"
+#include "sanitizer_scale.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +67,8 @@ namespace {
             GTEST_SKIP() << "neither cabextract nor 7zz is installed";
         test::ScratchFolder scratch;
         for (unsigned bits = min_window_bits; bits <= max_window_bits; ++bits) {
-            for (std::size_t size : { 0u, 1u, 32767u, 32768u, 32769u, 100000u }) {
+            for (std::size_t size :
+                std::initializer_list<std::size_t> { 0, 1, 32767, 32768, 32769, test::lzx::scaled(100000) }) {
                 for (auto kind : { Sample::Random, Sample::Text, Sample::X86Code }) {
                     std::string label = std::to_string(bits) + "-" + std::to_string(size) + "-" + sample_name(kind);
                     SCOPED_TRACE(label);

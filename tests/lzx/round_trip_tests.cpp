@@ -1,6 +1,7 @@
 #include "lzx/decoder.h"
 #include "lzx/encoder.h"
 #include "sample_data.h"
+#include "sanitizer_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,10 @@ namespace tarnwell::tools::lzx {
 namespace {
 
     using test::lzx::make_sample;
+    using test::lzx::round_trip_options;
     using test::lzx::Sample;
     using test::lzx::sample_name;
+    using test::lzx::scaled;
 
     struct Frame {
         std::vector<std::uint8_t> bytes;
@@ -51,7 +54,8 @@ namespace {
         return out;
     }
 
-    void expect_round_trip(std::vector<std::uint8_t> const& data, unsigned window_bits, EncoderOptions options = {})
+    void expect_round_trip(
+        std::vector<std::uint8_t> const& data, unsigned window_bits, EncoderOptions options = round_trip_options())
     {
         auto frames = encode(data, window_bits, data.size() + 1, options);
         ASSERT_TRUE(frames) << frames.error().message();
@@ -109,7 +113,7 @@ namespace {
         ASSERT_TRUE(whole);
         for (std::size_t piece : { 1u, 1000u, 32768u, 65537u }) {
             SCOPED_TRACE(piece);
-            auto cut = encode(data, 16, piece);
+            auto cut = encode(data, 16, piece, round_trip_options());
             ASSERT_TRUE(cut);
             ASSERT_EQ(cut->size(), whole->size());
             for (std::size_t i = 0; i < cut->size(); ++i)
@@ -126,7 +130,7 @@ namespace {
         for (auto const& c : { Case { Sample::Text, 0.2 }, Case { Sample::Zeros, 0.01 }, Case { Sample::X86Code, 0.5 },
                  Case { Sample::Random, 1.001 } }) {
             SCOPED_TRACE(sample_name(c.kind));
-            auto data = make_sample(c.kind, 200000, 11);
+            auto data = make_sample(c.kind, scaled(200000), 11);
             auto frames = encode(data, 21, data.size());
             ASSERT_TRUE(frames);
             std::size_t total = 0;
