@@ -29,7 +29,7 @@ struct EncoderOptions {
     unsigned nice_length { 48 };
     unsigned max_search_depth { 16 };
     // Most frames one block may span (bounds the items kept in memory).
-    unsigned max_block_frames { 32 };
+    unsigned max_block_frames { 8 };
 };
 
 // Compresses one cabinet folder's data to LZX, frame by frame.
