@@ -7,7 +7,7 @@
 #include <optional>
 
 #ifdef TARNWELL_HAVE_LZX
-#    include "lzx/lzx.h"
+#    include "lzx/decoder.h"
 #endif
 
 namespace tarnwell::tools::cab {

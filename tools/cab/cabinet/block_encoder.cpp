@@ -6,7 +6,7 @@
 #include <vector>
 
 #ifdef TARNWELL_HAVE_LZX_ENCODER
-#    include "lzx/lzx.h"
+#    include "lzx/encoder.h"
 #endif
 
 namespace tarnwell::tools::cab {
