@@ -10,6 +10,7 @@
 #include "cab/tool_files.h"
 #include "common/tool_main.h"
 
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -57,7 +58,9 @@ Result<void> apply_variable(Options& options, std::string const& assignment)
         return {};
     }
     if (equals_ignoring_case(name, "CompressionMemory")) {
-        if (value.size() != 2 || value < "15" || value > "21")
+        bool two_digits = value.size() == 2 && std::isdigit(static_cast<unsigned char>(value[0]))
+            && std::isdigit(static_cast<unsigned char>(value[1]));
+        if (!two_digits || value < "15" || value > "21")
             return fail(ErrorCode::Usage, 0, "CompressionMemory must be 15..21, not \"" + value + "\"");
         options.compression.window_bits = static_cast<unsigned>(std::stoi(value));
         return {};
