@@ -98,8 +98,8 @@ std::vector<Sample> const samples = {
     { "r32768.bin", DataKind::Random, 32768 },
     { "r32769.bin", DataKind::Random, 32769 },
     { "t32769.txt", DataKind::Text, 32769 },
-    { "text.txt", DataKind::Text, 150000 },
-    { "code.exe", DataKind::X86Code, 150000 },
+    { "text.txt", DataKind::Text, 70000 },
+    { "code.exe", DataKind::X86Code, 70000 },
 };
 
 std::string makecab_command(Method const& method, std::string const& source, std::string const& destination)
