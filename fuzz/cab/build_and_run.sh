@@ -32,6 +32,6 @@ done
 for target in cabinet mszip szdd; do
   mkdir -p "$out/corpus/$target" "$out/findings/$target"
   echo "== fuzz_$target for ${seconds}s"
-  nice -n 19 "$out/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-    -artifact_prefix="$out/findings/$target/" "$out/corpus/$target" "$out/seeds/$target" 2>&1 | tail -n 5
+  nice -n 19 "$out/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=1024 \
+    -artifact_prefix="$out/findings/$target/" "$out/corpus/$target" "$out/seeds/$target" 2>&1 | grep -v "^INFO\|^#" | tail -n 60
 done

@@ -24,10 +24,9 @@ namespace tarnwell::tools::cab {
 
 namespace {
 
-    // The file table cannot be longer than this: every entry is its fixed
-    // part plus a name of at most 255 bytes and its NUL.
-    constexpr std::uint64_t max_file_table
-        = std::uint64_t(0xFFFF) * (layout::file_fixed_size + layout::max_name_length + 1);
+    // No file entry is longer than its fixed part plus a name of at most 255
+    // bytes and its NUL, so the file table's length is bounded by the count.
+    constexpr std::uint64_t max_file_entry = layout::file_fixed_size + layout::max_name_length + 1;
 
     template<typename T> std::unexpected<Error> pass(Result<T> const& result)
     {
@@ -219,9 +218,9 @@ Result<Cabinet> read_cabinet(ByteSource const& source)
         return fail(ErrorCode::Corrupt, layout::header_files_offset, "file table offset outside the cabinet");
 
     // Everything up to the end of the file table, bounded by its largest
-    // possible size.
-    std::uint64_t directory_size
-        = std::min<std::uint64_t>(cabinet.declared_size, std::uint64_t(files_offset) + max_file_table);
+    // possible size for the number of files declared.
+    std::uint64_t directory_size = std::min<std::uint64_t>(
+        cabinet.declared_size, std::uint64_t(files_offset) + std::uint64_t(file_count) * max_file_entry);
     std::vector<std::uint8_t> directory(directory_size);
     if (auto read = source.read_at(0, directory); !read)
         return pass(read);
