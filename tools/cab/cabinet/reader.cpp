@@ -258,9 +258,11 @@ FolderStream::~FolderStream() = default;
 
 Result<FolderStream> FolderStream::create(ByteSource const& source, Cabinet const& cabinet, size_t folder_index)
 {
+    if (folder_index >= cabinet.folders.size())
+        return fail(ErrorCode::Corrupt, 0, "no folder " + std::to_string(folder_index));
     FolderStream stream;
     stream.m_source = &source;
-    stream.m_folder = cabinet.folders.at(folder_index);
+    stream.m_folder = cabinet.folders[folder_index];
     stream.m_data_reserve = cabinet.data_reserve;
     auto decoder = create_block_decoder(stream.m_folder.compression);
     if (!decoder)

@@ -13,6 +13,7 @@
 #include "common/tool_main.h"
 
 #include <cstdio>
+#include <ctime>
 #include <optional>
 
 using namespace tarnwell::tools;
@@ -69,6 +70,25 @@ Result<void> write_output(std::string const& path, auto&& produce)
     if (auto produced = produce(sink); !produced)
         return produced;
     return file->commit();
+}
+
+// MS-DOS date and time (MS-CAB 2.3), local time, as seconds since 1970.
+std::optional<std::int64_t> unix_time_of(std::uint16_t dos_date, std::uint16_t dos_time)
+{
+    std::tm local {};
+    local.tm_year = 80 + (dos_date >> 9);
+    local.tm_mon = ((dos_date >> 5) & 0xF) - 1;
+    local.tm_mday = dos_date & 0x1F;
+    local.tm_hour = dos_time >> 11;
+    local.tm_min = (dos_time >> 5) & 0x3F;
+    local.tm_sec = (dos_time & 0x1F) * 2;
+    local.tm_isdst = -1;
+    if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday == 0 || local.tm_hour > 23 || local.tm_min > 59)
+        return std::nullopt;
+    auto seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1))
+        return std::nullopt;
+    return static_cast<std::int64_t>(seconds);
 }
 
 bool is_folder(std::string const& path)
@@ -152,6 +172,10 @@ Result<void> expand_cabinet(FileSource const& source, std::string const& source_
             = write_output(destination, [&](ByteSink& sink) { return extract_file(source, *cabinet, *file, sink); });
         if (!written)
             return written;
+        // The stored date is kept where it is a real one; a file without it
+        // keeps the time of its writing.
+        if (auto stamp = unix_time_of(file->dos_date, file->dos_time))
+            (void)set_modified_time(destination, *stamp);
     }
     return {};
 }
