@@ -23,7 +23,8 @@ Result<void> MemorySink::write_at(std::uint64_t offset, std::span<std::uint8_t c
 {
     if (offset > m_data.size() || data.size() > m_data.size() - offset)
         return fail(ErrorCode::Io, offset, "rewrite past the end of the output");
-    std::memcpy(m_data.data() + offset, data.data(), data.size());
+    if (!data.empty())
+        std::memcpy(m_data.data() + offset, data.data(), data.size());
     return {};
 }
 

@@ -436,7 +436,8 @@ size_t Deflater::compress(std::span<std::uint8_t const> input, std::vector<std::
     auto& state = *m_state;
     size_t const length = std::min<size_t>(input.size(), window_size);
     size_t const start = window_size;
-    std::memcpy(state.buffer.data() + start, input.data(), length);
+    if (length > 0)
+        std::memcpy(state.buffer.data() + start, input.data(), length);
     std::memset(state.buffer.data() + start + length, 0, compare_slack);
     state.symbols.clear();
     state.literal_frequencies.fill(0);

@@ -89,7 +89,8 @@ namespace {
             }
             if (length > m_size - m_position)
                 return fail(ErrorCode::Truncated, offset(), "stored block ends early");
-            std::memcpy(out, m_data + m_position, length);
+            if (length > 0)
+                std::memcpy(out, m_data + m_position, length);
             m_position += length;
             m_buffer = 0;
             m_count = 0;
@@ -410,7 +411,8 @@ Result<void> Inflater::decode_stream(std::span<std::uint8_t const> input, std::s
         return failed(Error { ErrorCode::Corrupt, reader.offset(),
             "block yields " + std::to_string(position - start) + " bytes, expected " + std::to_string(output.size()) });
 
-    std::memcpy(output.data(), window + start, output.size());
+    if (!output.empty())
+        std::memcpy(output.data(), window + start, output.size());
     // Keep the last 32 KiB of everything produced so far.
     std::memmove(window, window + output.size(), window_size);
     m_history = static_cast<std::uint32_t>(std::min<size_t>(window_size, m_history + output.size()));
