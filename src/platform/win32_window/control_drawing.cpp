@@ -71,16 +71,21 @@ namespace {
     // A drop-down list is made with room for its list; its closed height
     // follows from the font. The item height of the selection field is set
     // so the closed control is as high as declared.
+    // Systems differ in how the asked item height maps to the control's
+    // height (some add a padding of their own), so the height is measured
+    // after each request and the request corrected by what is still off.
     void fit_drop_down_height(HWND handle, int wanted_height)
     {
-        RECT rect;
-        GetWindowRect(handle, &rect);
-        int difference = wanted_height - static_cast<int>(rect.bottom - rect.top);
-        if (difference == 0)
-            return;
-        auto field_height = SendMessageW(handle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        if (field_height != CB_ERR && field_height + difference > 0)
-            SendMessageW(handle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field_height + difference);
+        auto request = SendMessageW(handle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int attempt = 0; attempt < 4 && request != CB_ERR; ++attempt) {
+            RECT rect;
+            GetWindowRect(handle, &rect);
+            int difference = wanted_height - static_cast<int>(rect.bottom - rect.top);
+            if (difference == 0 || request + difference <= 0)
+                return;
+            request += difference;
+            SendMessageW(handle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+        }
     }
 
 }
@@ -123,7 +128,6 @@ void Win32WindowSystem::create_control(Control& control, int id)
     case ControlKind::ComboBox:
         for (auto const& item : static_cast<ComboBox&>(control).items())
             SendMessageW(handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_from_gbk(item).c_str()));
-        fit_drop_down_height(handle, bounds.height);
         break;
     case ControlKind::ListView:
         add_list_view_column(handle, static_cast<ListView&>(control));
@@ -136,6 +140,14 @@ void Win32WindowSystem::create_control(Control& control, int id)
     if (control.kind() == ControlKind::CheckBox)
         redraw(native, ControlProperty::Checked);
     redraw(native, ControlProperty::Items);
+}
+
+void Win32WindowSystem::fit_drop_down_heights()
+{
+    for (auto const& native : m_controls) {
+        if (native.control->kind() == ControlKind::ComboBox)
+            fit_drop_down_height(native.handle, native.control->bounds().height);
+    }
 }
 
 void Win32WindowSystem::control_changed(Control& control, ControlProperty property)

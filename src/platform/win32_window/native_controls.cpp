@@ -29,8 +29,10 @@ namespace {
                     WS_EX_CLIENTEDGE };
             return { L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE };
         case ControlKind::ListBox:
-            // Exactly the declared height, not rounded down to whole items.
-            return { L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE };
+            // Exactly the declared height, not rounded down to whole items;
+            // the vertical scroll bar stays, greyed while all items fit.
+            return { L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE };
         case ControlKind::ComboBox:
             return { L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0 };
         case ControlKind::ListView:

@@ -67,6 +67,7 @@ void Win32WindowSystem::open_window(WindowLayout const& layout, EventSink& sink)
         ++id;
     }
     ShowWindow(m_window.get(), SW_SHOWNORMAL);
+    fit_drop_down_heights();
     UpdateWindow(m_window.get());
     // Only now: no event is delivered while the window is built.
     m_sink = &sink;

@@ -48,6 +48,7 @@ private:
 
     void create_main_window(WindowLayout const&);
     void create_control(Control&, int id);
+    void fit_drop_down_heights();
     NativeControl* find(Control const&);
     NativeControl* find(int id);
     NativeControl* find(HWND);
