@@ -9,7 +9,9 @@
 #include "screenshot.h"
 
 #include <commctrl.h>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 namespace tarnwell::test {
 
@@ -383,8 +385,96 @@ namespace {
             reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
         EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }));
         EXPECT_EQ(window_text(control(L"编辑框1")), image);
-        DeleteFileW(image.c_str());
-        RemoveDirectoryW(folder.c_str());
+    }
+
+    // A dialog of the process that shows `text` in one of its labels.
+    HWND find_dialog_showing(DWORD process_id, std::wstring const& text)
+    {
+        struct Search {
+            DWORD process_id;
+            std::wstring const* text;
+            HWND found;
+        } search { process_id, &text, nullptr };
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& search = *reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner != search.process_id || !IsWindowVisible(window))
+                    return TRUE;
+                for (HWND child : direct_children(window)) {
+                    if (window_text(child) == *search.text) {
+                        search.found = window;
+                        return FALSE;
+                    }
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    void write_file(std::wstring const& path, char const* content)
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content, static_cast<DWORD>(strlen(content)), &written, nullptr);
+        CloseHandle(file);
+    }
+
+    // Unpacking a file that is no image still enables 按钮2 (the commands
+    // it runs fail quietly); then the folder browser chooses a program folder
+    // and a double-click in the list of its files picks the main executable.
+    //
+    // Disabled: under Wine 8 on Xvfb the program stops answering messages
+    // once 按钮2 asks for the folder browser (the unpacking before it ends
+    // normally), so the browser is never found; the cause is not known yet.
+    // Run it with --gtest_also_run_disabled_tests.
+    TEST_F(MainWindowTest, DISABLED_folder_browser_chooses_the_program_folder_and_a_double_click_picks_its_file)
+    {
+        click(control(L"按钮4"));
+        ASSERT_TRUE(wait_until([&] { return IsWindowEnabled(control(L"按钮2")); }, 120000));
+        // The unpacking handler has returned once the program waits for input.
+        WaitForInputIdle(s_run.process.hProcess, 120000);
+
+        auto folder = temp_dir() + L"tarnwell-window-test\\程序";
+        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+        write_file(folder + L"\\工具.exe", "program");
+        write_file(folder + L"\\readme.txt", "text");
+
+        click(control(L"按钮2"));
+        HWND browser = nullptr;
+        ASSERT_TRUE(wait_until([&] {
+            return (browser = find_dialog_showing(s_run.process.dwProcessId, L"请选择您要添加程序的目录:")) != nullptr;
+        })) << "the folder browser did not open with its title";
+        EXPECT_FALSE(IsWindowEnabled(s_window)) << "the main window takes input under the folder browser";
+        ASSERT_TRUE(select_browser_folder(browser, folder));
+        PostMessageW(
+            browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+        ASSERT_TRUE(wait_until([&] { return window_text(control(L"编辑框4")) == folder; }))
+            << "编辑框4 shows " << testing::PrintToString(window_text(control(L"编辑框4")));
+
+        HWND list = control(L"列表框1");
+        EXPECT_TRUE(IsWindowVisible(list));
+        EXPECT_EQ(window_text(control(L"标签1")), L"请在左边的列表框选择添加软件的主执行文件,如.exe等,然后双击.");
+        ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+        wchar_t first[MAX_PATH] {};
+        SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+        EXPECT_TRUE(std::wstring(first) == L"工具.exe" || std::wstring(first) == L"readme.txt")
+            << "item 0 is " << testing::PrintToString(std::wstring(first));
+
+        // A double-click on the first item, as the mouse makes it.
+        LPARAM point = MAKELPARAM(8, 6);
+        for (UINT message : { WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP })
+            PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
+        ASSERT_TRUE(wait_until([&] { return window_text(control(L"编辑框2")) == first; }))
+            << "编辑框2 shows " << testing::PrintToString(window_text(control(L"编辑框2")));
+        EXPECT_FALSE(IsWindowVisible(list));
+        EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+        EXPECT_EQ(window_text(control(L"编辑框3")), L"输入桌面显示文件名");
+        EXPECT_TRUE(IsWindowEnabled(control(L"编辑框3")));
+        EXPECT_TRUE(IsWindowEnabled(control(L"按钮7")));
+        EXPECT_FALSE(IsWindowEnabled(control(L"按钮3")));
     }
 
     TEST_F(MainWindowTest, closing_the_window_ends_the_run_and_clears_the_workspace)
@@ -392,7 +482,7 @@ namespace {
         PostMessageW(s_window, WM_CLOSE, 0, 0);
         EXPECT_EQ(wait_for_exit(s_run.process.hProcess), 0u);
         auto temp = temp_dir();
-        for (auto name : { L"ultraiso.exe", L"pcmd.cmd", L"ucmd.cmd", L"pcmd2.cmd" })
+        for (auto name : { L"ultraiso.exe", L"pcmd.cmd", L"ucmd.cmd", L"pcmd2.cmd", L"pe.iso" })
             EXPECT_EQ(file_size(temp + name), -1) << testing::PrintToString(std::wstring(name)) << " is left";
     }
 
