@@ -2,9 +2,11 @@
 // the i686 compiler (winpthreads) imports it, which would keep the program
 // from loading there. This object defines the import slot itself, so the
 // linker takes ours and never asks kernel32 for the function. Only the i686
-// build links it.
+// build needs it; for x86_64 this file is empty.
 
 #include <windows.h>
+
+#if defined(__i386__)
 
 namespace {
 
@@ -28,3 +30,5 @@ extern "C" {
 // The import slot under the name the runtime refers to.
 ULONGLONG(WINAPI* tarnwell_get_tick_count_64)() asm("__imp__GetTickCount64@0") = tick_count_64;
 }
+
+#endif
