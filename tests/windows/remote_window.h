@@ -1,0 +1,47 @@
+#pragma once
+
+// Looking at and working the windows of another process, as a user (or an
+// accessibility tool) would: finding windows by class, position and text,
+// reading their state, clicking, and reading list-view data through memory
+// in the other process.
+
+#include <functional>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace tarnwell::test {
+
+struct Rect {
+    int left;
+    int top;
+    int width;
+    int height;
+    bool operator==(Rect const&) const = default;
+};
+
+// Waits (polling, with a generous limit) until `ready` holds; false when it
+// never did.
+bool wait_until(std::function<bool()> const& ready, int limit_ms = 30000);
+
+// A visible top-level window of the process with exactly that title.
+HWND find_top_level(DWORD process_id, std::wstring const& title);
+std::vector<HWND> direct_children(HWND parent);
+
+std::wstring window_text(HWND);
+std::wstring class_name(HWND);
+// The window's rectangle in its parent's client area.
+Rect rect_in_parent(HWND);
+LONG style_of(HWND);
+
+// Presses a button without waiting for what its click starts.
+void click(HWND button);
+
+// The text of the column `index` of a list view in another process.
+std::wstring list_view_column(HWND list_view, int index, int& width);
+int list_view_rows(HWND list_view);
+
+// Selects the folder in the shell's folder browser of another process.
+bool select_browser_folder(HWND browser, std::wstring const& folder);
+
+}
