@@ -27,6 +27,7 @@ void ListViewDelete(ListView&, int index);
 void ListViewClear(ListView&);
 
 // Adds the text at the end of the box's text and scrolls the end into view.
+// Like every write of the text, it runs the box's text-changed handler.
 void EditAppend(EditBox&, std::string_view text);
 
 }

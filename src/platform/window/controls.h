@@ -140,8 +140,8 @@ public:
     // once and to its end: once per write, also for an unchanged or empty text.
     void set_text(std::string_view);
 
-    // Adds the text at the end, as typing at the end would (no text-changed
-    // handler runs: only writes of the whole text fire it).
+    // Adds the text at the end; a write like set_text, so the text-changed
+    // handler runs once.
     void append(std::string_view);
 
     // The text the user typed into the real control; the window system keeps
@@ -151,6 +151,8 @@ public:
     void set_text_changed_handler(std::function<void()> handler) { m_text_changed = std::move(handler); }
 
 private:
+    void text_written();
+
     EditLines m_lines;
     Text m_text;
     std::function<void()> m_text_changed;

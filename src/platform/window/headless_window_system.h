@@ -8,6 +8,7 @@
 #include "platform/window/window_system.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace tarnwell {
@@ -26,10 +27,14 @@ public:
         Control* control { nullptr };
         int index { -1 };
         Text text;
+        Text control_name; // names the control when `control` is not given
     };
 
     // The user's input, taken in the order queued.
     void click(Control&);
+    // A click on the control of that name in the window open when the click
+    // is taken: lets a test queue input before the program builds its window.
+    void click(std::string_view control_name);
     void double_click(Control&, int index);
     void type(EditBox&, std::string_view text);
     void select(Control&, int index);
@@ -47,6 +52,10 @@ public:
     std::vector<Text> const& open_file_names_shown() const { return m_open_file_names_shown; }
     std::vector<Text> const& folder_titles_shown() const { return m_folder_titles_shown; }
     std::vector<Text> const& info_boxes() const { return m_info_boxes; }
+
+    // Runs whenever a dialog or information box opens, before it answers:
+    // lets a test look at the program in the middle of a handler.
+    void on_dialog(std::function<void()> look) { m_on_dialog = std::move(look); }
 
     // Input dropped because it came while a handler ran.
     std::vector<Input> const& dropped_input() const { return m_dropped; }
@@ -68,16 +77,19 @@ public:
     void control_changed(Control&, ControlProperty) override;
 
 private:
-    void deliver(Input const&);
+    void deliver(Input);
+    Control* find_control(std::string_view name) const;
     void apply_user_input(Input const&);
 
     EventSink* m_sink { nullptr };
+    std::span<Control* const> m_controls;
     std::deque<Input> m_input;
     std::deque<std::optional<Text>> m_open_file_answers;
     std::deque<Text> m_folder_answers;
     std::vector<Text> m_open_file_names_shown;
     std::vector<Text> m_folder_titles_shown;
     std::vector<Text> m_info_boxes;
+    std::function<void()> m_on_dialog;
     std::vector<Input> m_dropped;
     int m_repaints { 0 };
     int m_changes { 0 };
