@@ -19,18 +19,21 @@ else()
   include(GoogleTest)
 endif()
 
-# tarnwell_add_test(NAME SOURCES src... LIBS lib... [LABELS label...])
+# tarnwell_add_test(NAME SOURCES src... LIBS lib... [LABELS label...]
+#                   [PROPERTIES prop value...])
 # Natively every test case becomes its own CTest test; under Wine a whole
 # executable is one test, since each start of Wine costs about a second.
+# PROPERTIES are set on every test made (e.g. RESOURCE_LOCK for tests that
+# share a fixed path).
 function(tarnwell_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tarnwell_test_support GTest::gtest_main tarnwell_options)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS};wine" TIMEOUT 600
-      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+      ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" ${T_PROPERTIES})
   else()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600 ${T_PROPERTIES})
   endif()
 endfunction()
