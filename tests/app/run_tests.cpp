@@ -88,10 +88,10 @@ namespace {
 
     TEST_F(WholeRun, ASecondCopyTellsTheUserAndEndsBeforeTouchingTheWorkspace)
     {
-        auto before = test::tree_listing(m_workspace);
         {
             InstanceLock first_copy;
             ASSERT_FALSE(first_copy.another_copy_runs());
+            auto before = test::tree_listing(m_workspace);
             m_screen.click("按钮1");
 
             EXPECT_EQ(run_program(m_screen, {}), 1);

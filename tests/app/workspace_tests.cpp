@@ -4,6 +4,9 @@
 #include "app/workspace.h"
 #include "app_test_support.h"
 #include "platform/files.h"
+#include "platform/process.h"
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -120,3 +123,33 @@ namespace {
 
 }
 }
+
+#ifndef _WIN32
+namespace tarnwell {
+namespace {
+
+    // The tool the workspace gets is the one the scripts start: "ucmd.cmd",
+    // run from TempDir as the unpacking does, extracts an image there.
+    TEST(PrepareWorkspace, TheWrittenToolRunsFromItsScript)
+    {
+        if (std::system("command -v genisoimage >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "genisoimage is not installed";
+        test::TempDirOverride temp;
+        auto workspace = temp.workspace();
+        PrepareWorkspace();
+        test::write_file_bytes(temp.root() / "image/WXPE/PECMD.INI", "LINK %Desktop%\\Notes,notes.exe\r\n");
+        auto command = "timeout 60 genisoimage -quiet -J -o '" + (workspace / "pe.iso").string() + "' '"
+            + (temp.root() / "image").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        auto previous = std::filesystem::current_path();
+
+        ASSERT_TRUE(ChangeDirectory(TempDir()));
+        EXPECT_TRUE(RunAndWait(TempDir() + "ucmd.cmd"));
+        std::filesystem::current_path(previous);
+
+        EXPECT_EQ(test::read_file_bytes(workspace / "iso/WXPE/PECMD.INI"), "LINK %Desktop%\\Notes,notes.exe\r\n");
+    }
+
+}
+}
+#endif

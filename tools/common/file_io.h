@@ -12,6 +12,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace tarnwell::tools {
 
@@ -47,6 +48,11 @@ public:
     std::uint64_t written() const { return m_written; }
     // Flushes, closes and renames over the destination (replacing it).
     Result<void> commit();
+    // Closes and renames without waiting for the data to reach the disk: for
+    // tools that write many files of one result which is redone as a whole
+    // after a crash (an extracted tree), where a flush per file costs more
+    // than the copying itself.
+    Result<void> commit_without_flush();
 
 private:
     AtomicOutputFile() = default;
@@ -68,6 +74,18 @@ EntryType entry_type(std::string const& path);
 
 // Creates the directory and any missing parents; an existing one is fine.
 Result<void> make_directories(std::string const& path);
+
+struct DirectoryEntry {
+    std::string name; // UTF-8, without the folder
+    EntryType type { EntryType::Other };
+    std::uint64_t size { 0 };
+    std::int64_t modified { 0 }; // seconds since 1970-01-01 UTC
+    bool hidden { false }; // the Windows "hidden" attribute; never set on POSIX
+};
+
+// The entries of one folder, without "." and "..", in no particular order.
+// Links are reported as Other and never followed.
+Result<std::vector<DirectoryEntry>> list_directory(std::string const& path);
 
 // Seconds since 1970-01-01 UTC.
 Result<void> set_modified_time(std::string const& path, std::int64_t unix_seconds);

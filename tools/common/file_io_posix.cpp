@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -159,6 +160,61 @@ Result<void> AtomicOutputFile::commit()
         return error;
     }
     return {};
+}
+
+Result<void> AtomicOutputFile::commit_without_flush()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(m_handle->fd, 0666 & ~mask);
+    int fd = m_handle->fd;
+    m_handle->fd = -1;
+    if (::close(fd) != 0) {
+        ::unlink(m_temp_path.c_str());
+        return io_error("cannot close", m_final_path);
+    }
+    if (::rename(m_temp_path.c_str(), m_final_path.c_str()) != 0) {
+        auto error = io_error("cannot replace", m_final_path);
+        ::unlink(m_temp_path.c_str());
+        return error;
+    }
+    return {};
+}
+
+Result<std::vector<DirectoryEntry>> list_directory(std::string const& path)
+{
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder)
+        return io_error("cannot list", path);
+    std::vector<DirectoryEntry> entries;
+    while (true) {
+        errno = 0;
+        dirent* item = ::readdir(folder);
+        if (!item)
+            break;
+        std::string name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info { };
+        if (::fstatat(::dirfd(folder), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            auto error = io_error("cannot stat", path + "/" + name);
+            ::closedir(folder);
+            return error;
+        }
+        DirectoryEntry entry;
+        entry.name = name;
+        entry.type = S_ISREG(info.st_mode) ? EntryType::File
+            : S_ISDIR(info.st_mode)        ? EntryType::Directory
+                                           : EntryType::Other;
+        entry.size = static_cast<std::uint64_t>(info.st_size);
+        entry.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+        entries.push_back(std::move(entry));
+    }
+    bool failed = errno != 0;
+    ::closedir(folder);
+    if (failed)
+        return io_error("cannot list", path);
+    return entries;
 }
 
 EntryType entry_type(std::string const& path)

@@ -153,6 +153,53 @@ Result<void> AtomicOutputFile::commit()
     return {};
 }
 
+Result<void> AtomicOutputFile::commit_without_flush()
+{
+    CloseHandle(m_handle->handle);
+    m_handle->handle = INVALID_HANDLE_VALUE;
+    if (!MoveFileExW(
+            utf8_to_wide(m_temp_path).c_str(), utf8_to_wide(m_final_path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        auto error = io_error("cannot replace", m_final_path);
+        DeleteFileW(utf8_to_wide(m_temp_path).c_str());
+        return error;
+    }
+    return {};
+}
+
+Result<std::vector<DirectoryEntry>> list_directory(std::string const& path)
+{
+    WIN32_FIND_DATAW found {};
+    HANDLE search = FindFirstFileW(utf8_to_wide(path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return io_error("cannot list", path);
+    std::vector<DirectoryEntry> entries;
+    do {
+        std::string name = wide_to_utf8(found.cFileName);
+        if (name == "." || name == "..")
+            continue;
+        DirectoryEntry entry;
+        entry.name = name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            entry.type = EntryType::Other;
+        else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            entry.type = EntryType::Directory;
+        else
+            entry.type = EntryType::File;
+        entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        std::uint64_t ticks = (static_cast<std::uint64_t>(found.ftLastWriteTime.dwHighDateTime) << 32)
+            | found.ftLastWriteTime.dwLowDateTime;
+        // FILETIME counts 100 ns steps from 1601-01-01.
+        entry.modified = static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+        entry.hidden = (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+        entries.push_back(std::move(entry));
+    } while (FindNextFileW(search, &found));
+    DWORD last = GetLastError();
+    FindClose(search);
+    if (last != ERROR_NO_MORE_FILES)
+        return fail(ErrorCode::Io, 0, "cannot list " + path + " (Windows error " + std::to_string(last) + ")");
+    return entries;
+}
+
 EntryType entry_type(std::string const& path)
 {
     DWORD attributes = GetFileAttributesW(utf8_to_wide(path).c_str());

@@ -4,7 +4,7 @@ namespace tarnwell {
 
 void HeadlessWindowSystem::click(Control& control)
 {
-    m_input.push_back({ InputKind::Click, &control, -1, {} });
+    m_input.push_back({ InputKind::Click, &control, -1, {}, {} });
 }
 
 void HeadlessWindowSystem::click(std::string_view control_name)
@@ -14,22 +14,22 @@ void HeadlessWindowSystem::click(std::string_view control_name)
 
 void HeadlessWindowSystem::double_click(Control& control, int index)
 {
-    m_input.push_back({ InputKind::DoubleClick, &control, index, {} });
+    m_input.push_back({ InputKind::DoubleClick, &control, index, {}, {} });
 }
 
 void HeadlessWindowSystem::type(EditBox& box, std::string_view text)
 {
-    m_input.push_back({ InputKind::Type, &box, -1, Text(text) });
+    m_input.push_back({ InputKind::Type, &box, -1, Text(text), {} });
 }
 
 void HeadlessWindowSystem::select(Control& control, int index)
 {
-    m_input.push_back({ InputKind::Select, &control, index, {} });
+    m_input.push_back({ InputKind::Select, &control, index, {}, {} });
 }
 
 void HeadlessWindowSystem::request_close()
 {
-    m_input.push_back({ InputKind::CloseRequest, nullptr, -1, {} });
+    m_input.push_back({ InputKind::CloseRequest, nullptr, -1, {}, {} });
 }
 
 void HeadlessWindowSystem::open_window(WindowLayout const& layout, EventSink& sink)

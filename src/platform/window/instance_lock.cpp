@@ -4,7 +4,7 @@
 #    include <windows.h>
 #else
 #    include "platform/files.h"
-#    include "platform/posix/posix_path.h"
+#    include "platform/posix_paths.h"
 #    include <cerrno>
 #    include <fcntl.h>
 #    include <sys/file.h>
@@ -52,10 +52,11 @@ struct InstanceLock::Handle {
 
 InstanceLock::InstanceLock()
 {
-    auto path = posix_path(TempDir() + ".tarnwell-running.lock");
-    if (!path)
+    Text temp_dir = TempDir();
+    if (temp_dir.empty())
         return;
-    int fd = ::open(path->c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    auto path = posix::literal_disk_path(temp_dir + ".tarnwell-running.lock");
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return;
     m_handle = std::make_unique<Handle>();
