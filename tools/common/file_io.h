@@ -90,6 +90,9 @@ Result<std::vector<DirectoryEntry>> list_directory(std::string const& path);
 // Seconds since 1970-01-01 UTC.
 Result<void> set_modified_time(std::string const& path, std::int64_t unix_seconds);
 
+// The last modification, in seconds since 1970-01-01 UTC.
+Result<std::int64_t> modified_time(std::string const& path);
+
 // The path's own separator for this platform ("\\" on Windows, "/" elsewhere).
 char native_separator();
 

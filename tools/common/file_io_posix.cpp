@@ -256,6 +256,14 @@ Result<void> set_modified_time(std::string const& path, std::int64_t unix_second
     return {};
 }
 
+Result<std::int64_t> modified_time(std::string const& path)
+{
+    struct stat info { };
+    if (::stat(path.c_str(), &info) != 0)
+        return io_error("cannot stat", path);
+    return static_cast<std::int64_t>(info.st_mtime);
+}
+
 char native_separator()
 {
     return '/';

@@ -243,6 +243,17 @@ Result<void> set_modified_time(std::string const& path, std::int64_t unix_second
     return {};
 }
 
+Result<std::int64_t> modified_time(std::string const& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!GetFileAttributesExW(utf8_to_wide(path).c_str(), GetFileExInfoStandard, &data))
+        return io_error("cannot stat", path);
+    // FILETIME counts 100 ns steps from 1601-01-01.
+    std::uint64_t ticks
+        = (std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
 char native_separator()
 {
     return '\\';

@@ -1,0 +1,384 @@
+// LZX decoding as cabinets use it.
+//
+// What the format documents say, what real files do, and what we do:
+// - Block header: a 3-bit type and a 24-bit size. The cabinet document
+//   describes the aligned-offset block as trees in the order main, length,
+//   aligned; real streams carry the aligned tree (eight 3-bit lengths) first,
+//   right after the size, and then the main and length trees. We read the
+//   aligned tree first.
+// - Tree lengths are sent as deltas from the previous block's lengths,
+//   through a pretree that is sent anew (20 x 4 bits) before each of the
+//   three parts: main tree symbols 0..255, the rest of the main tree, and the
+//   length tree. For a run symbol 19 the one delta that follows is taken
+//   against the first length of the run and that result fills the whole run;
+//   we do the same.
+// - Uncompressed blocks: the documents say "pad to 16 bits"; real encoders
+//   write 1..16 bits of padding, a whole word when the stream is already on
+//   a 16-bit boundary. Then R0, R1, R2 and the raw bytes, and one pad byte
+//   after an odd-sized block. We drop 1..16 bits, and take the pad byte from
+//   this data block, or from the next one when this one has ended.
+// - Frames: every 32 KiB of output ends a frame; the bit-stream is padded to
+//   16 bits there, and a cabinet data block holds exactly one frame. Each call
+//   gets one data block, so every frame starts on a fresh word. Blocks and
+//   even single matches may run on into the next frame; we allow both, but a
+//   match may not run past the end of the window.
+// - E8 translation: the documents describe it over the whole stream; real
+//   decoders undo it per frame, only while the frame starts below 1 GiB,
+//   never in frames of 10 bytes or fewer, never from the last 10 bytes of a
+//   frame. We do exactly that, on the copy handed to the caller, never in
+//   the window that later matches read.
+// - Damaged input: a tree that is over-subscribed or incomplete, a main tree
+//   with no lengths at all, a match before the start of the data or past the
+//   end of its block, and running out of input are errors (Corrupt or
+//   Truncated). An all-zero length or aligned tree is allowed until a symbol
+//   is read from it.
+
+#include "lzx/decoder.h"
+
+#include "lzx/e8_translation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace tarnwell::tools::lzx {
+
+namespace {
+
+    // Lookup-table widths: the main tree's codes are mostly shorter than 12 bits,
+    // so one 16 KiB table resolves nearly every symbol in one step; the length
+    // and pretree tables are smaller since they have fewer, shorter codes; the
+    // aligned tree's codes are at most 7 bits, so its table is exact.
+    constexpr unsigned main_table_bits = 12;
+    constexpr unsigned length_table_bits = 10;
+    constexpr unsigned aligned_table_bits = 7;
+    constexpr unsigned pretree_table_bits = 8;
+
+}
+
+Decoder::Decoder(unsigned window_bits)
+    : m_window_bits(window_bits)
+    , m_main_symbols(literal_count + position_slots_for_window[window_bits - min_window_bits] * length_headers)
+    , m_window(std::size_t { 1 } << window_bits)
+{
+}
+
+Result<Decoder> Decoder::create(unsigned window_bits)
+{
+    if (window_bits < min_window_bits || window_bits > max_window_bits)
+        return fail(ErrorCode::Unsupported, 0, "LZX window of 2^" + std::to_string(window_bits) + " bytes");
+    return Decoder(window_bits);
+}
+
+std::unexpected<Error> Decoder::error_here(ErrorCode code, char const* context) const
+{
+    return fail(code, m_input_offset + m_reader.byte_position(), std::string("LZX: ") + context);
+}
+
+Result<void> Decoder::check_overrun() const
+{
+    if (m_reader.overrun()) [[unlikely]]
+        return error_here(ErrorCode::Truncated, "data block ends inside the bit-stream");
+    return {};
+}
+
+Result<void> Decoder::decode_frame(std::span<std::uint8_t const> input, std::span<std::uint8_t> output)
+{
+    if (m_error)
+        return std::unexpected(*m_error);
+    auto fail_sticky = [&](Error error) -> Result<void> {
+        m_error = error;
+        return std::unexpected(std::move(error));
+    };
+    if (output.size() > frame_size)
+        return fail_sticky(
+            Error { ErrorCode::LimitExceeded, m_input_offset, "LZX: data block of more than 32768 bytes" });
+    if (m_last_frame_seen)
+        return fail_sticky(Error { ErrorCode::Corrupt, m_input_offset, "LZX: data block after the short last one" });
+    if (output.size() < frame_size)
+        m_last_frame_seen = true;
+
+    m_reader.reset(input);
+    if (m_window_position == m_window.size())
+        m_window_position = 0;
+    std::size_t frame_start = static_cast<std::size_t>(m_frame_offset & (m_window.size() - 1));
+    std::size_t frame_end = frame_start + output.size();
+
+    auto decoded = decode_until(frame_end);
+    if (!decoded)
+        return fail_sticky(decoded.error());
+
+    std::memcpy(output.data(), m_window.data() + frame_start, output.size());
+    e8_decode_frame(output, m_frame_offset, m_e8_translation_size);
+    m_frame_offset += output.size();
+    m_input_offset += input.size();
+    return {};
+}
+
+Result<void> Decoder::decode_until(std::size_t frame_end)
+{
+    if (m_pad_byte_pending) {
+        if (m_reader.bytes_remaining() < 1)
+            return error_here(ErrorCode::Truncated, "data block ends before an uncompressed block's pad byte");
+        m_reader.take_bytes(1);
+        m_pad_byte_pending = false;
+    }
+    if (!m_header_read) {
+        if (auto header = read_stream_header(); !header)
+            return header;
+    }
+    while (m_window_position < frame_end) {
+        if (m_block_remaining == 0) {
+            if (auto header = read_block_header(); !header)
+                return header;
+            continue;
+        }
+        std::size_t run_end = std::min<std::size_t>(frame_end, m_window_position + m_block_remaining);
+        auto run = m_block_type == BlockType::Uncompressed ? copy_uncompressed(run_end) : decode_compressed(run_end);
+        if (!run)
+            return run;
+    }
+    return {};
+}
+
+Result<void> Decoder::read_stream_header()
+{
+    if (m_reader.read(1)) {
+        std::uint32_t high = m_reader.read(16);
+        std::uint32_t low = m_reader.read(16);
+        m_e8_translation_size = (high << 16) | low;
+    }
+    if (auto overrun = check_overrun(); !overrun)
+        return overrun;
+    m_header_read = true;
+    return {};
+}
+
+Result<void> Decoder::read_block_header()
+{
+    unsigned type = m_reader.read(block_type_bits);
+    std::uint32_t size = m_reader.read(block_size_high_bits) << block_size_low_bits;
+    size |= m_reader.read(block_size_low_bits);
+    if (auto overrun = check_overrun(); !overrun)
+        return overrun;
+    if (type < 1 || type > 3)
+        return error_here(ErrorCode::Corrupt, ("unknown block type " + std::to_string(type)).c_str());
+    m_block_type = static_cast<BlockType>(type);
+    m_block_size = size;
+    m_block_remaining = size;
+
+    if (m_block_type != BlockType::Uncompressed)
+        return read_trees(m_block_type);
+
+    m_reader.align_to_bytes();
+    if (auto overrun = check_overrun(); !overrun)
+        return overrun;
+    if (m_reader.bytes_remaining() < 4 * repeated_offsets)
+        return error_here(ErrorCode::Truncated, "uncompressed block header cut short");
+    auto bytes = m_reader.take_bytes(4 * repeated_offsets);
+    for (unsigned i = 0; i < repeated_offsets; ++i) {
+        auto const* field = &bytes[4 * i];
+        m_repeated[i] = field[0] | (std::uint32_t { field[1] } << 8) | (std::uint32_t { field[2] } << 16)
+            | (std::uint32_t { field[3] } << 24);
+    }
+    if (size == 0)
+        return finish_uncompressed_block();
+    return {};
+}
+
+Result<void> Decoder::read_trees(BlockType type)
+{
+    if (type == BlockType::AlignedOffset) {
+        for (auto& length : m_aligned_lengths)
+            length = static_cast<std::uint8_t>(m_reader.read(aligned_length_bits));
+        if (auto overrun = check_overrun(); !overrun)
+            return overrun;
+        if (auto built = m_aligned_table.build(m_aligned_lengths, aligned_table_bits, "aligned tree"); !built)
+            return error_here(ErrorCode::Corrupt, built.error().context.c_str());
+    }
+    std::span<std::uint8_t> main_lengths(m_main_lengths.data(), m_main_symbols);
+    if (auto read = read_lengths(main_lengths.first(literal_count), "main tree"); !read)
+        return read;
+    if (auto read = read_lengths(main_lengths.subspan(literal_count), "main tree"); !read)
+        return read;
+    auto main_state = m_main_table.build(main_lengths, main_table_bits, "main tree");
+    if (!main_state)
+        return error_here(ErrorCode::Corrupt, main_state.error().context.c_str());
+    if (*main_state == TreeState::Empty)
+        return error_here(ErrorCode::Corrupt, "main tree has no code lengths");
+
+    if (auto read = read_lengths(m_length_lengths, "length tree"); !read)
+        return read;
+    if (auto built = m_length_table.build(m_length_lengths, length_table_bits, "length tree"); !built)
+        return error_here(ErrorCode::Corrupt, built.error().context.c_str());
+    return {};
+}
+
+Result<void> Decoder::read_lengths(std::span<std::uint8_t> lengths, char const* name)
+{
+    std::array<std::uint8_t, pretree_symbols> pretree_lengths {};
+    for (auto& length : pretree_lengths)
+        length = static_cast<std::uint8_t>(m_reader.read(pretree_length_bits));
+    if (auto overrun = check_overrun(); !overrun)
+        return overrun;
+    auto state = m_pretree_table.build(pretree_lengths, pretree_table_bits, "pretree");
+    if (!state)
+        return error_here(ErrorCode::Corrupt, (std::string(name) + ": " + state.error().context).c_str());
+
+    auto delta = [](std::uint8_t previous, unsigned symbol) {
+        return static_cast<std::uint8_t>((previous + 17 - symbol) % 17);
+    };
+    std::size_t index = 0;
+    while (index < lengths.size()) {
+        unsigned symbol = m_pretree_table.decode(m_reader);
+        std::size_t run = 0;
+        std::uint8_t value = 0;
+        if (symbol == pretree_zeros_short) {
+            run = zeros_short_base + m_reader.read(zeros_short_bits);
+        } else if (symbol == pretree_zeros_long) {
+            run = zeros_long_base + m_reader.read(zeros_long_bits);
+        } else if (symbol == pretree_same_run) {
+            run = same_run_base + m_reader.read(same_run_bits);
+            unsigned repeated = m_pretree_table.decode(m_reader);
+            if (repeated > 16)
+                return error_here(ErrorCode::Corrupt, (std::string(name) + ": bad symbol after a run").c_str());
+            value = delta(lengths[index], repeated);
+        } else if (symbol <= 16) {
+            run = 1;
+            value = delta(lengths[index], symbol);
+        } else {
+            return error_here(ErrorCode::Corrupt, (std::string(name) + ": pretree has no code lengths").c_str());
+        }
+        if (auto overrun = check_overrun(); !overrun)
+            return overrun;
+        if (run > lengths.size() - index)
+            return error_here(ErrorCode::Corrupt, (std::string(name) + ": length run past the end").c_str());
+        std::fill_n(lengths.begin() + static_cast<std::ptrdiff_t>(index), run, value);
+        index += run;
+    }
+    return {};
+}
+
+Result<void> Decoder::copy_uncompressed(std::size_t run_end)
+{
+    std::size_t count = run_end - m_window_position;
+    if (m_reader.bytes_remaining() < count)
+        return error_here(ErrorCode::Truncated, "data block ends inside an uncompressed block");
+    std::memcpy(m_window.data() + m_window_position, m_reader.take_bytes(count).data(), count);
+    m_window_position += count;
+    m_stream_position += count;
+    m_block_remaining -= static_cast<std::uint32_t>(count);
+    if (m_block_remaining == 0)
+        return finish_uncompressed_block();
+    return {};
+}
+
+Result<void> Decoder::finish_uncompressed_block()
+{
+    if ((m_block_size & 1) == 0)
+        return {};
+    if (m_reader.bytes_remaining() > 0)
+        m_reader.take_bytes(1);
+    else
+        m_pad_byte_pending = true;
+    return {};
+}
+
+// The symbol loop: one literal or match per turn. It is kept in one piece
+// (longer than our usual functions) because it runs once per symbol of the
+// whole stream and its state lives in locals.
+Result<void> Decoder::decode_compressed(std::size_t run_end)
+{
+    std::uint8_t* const window = m_window.data();
+    std::size_t const window_size = m_window.size();
+    bool const aligned = m_block_type == BlockType::AlignedOffset;
+    std::size_t position = m_window_position;
+    std::uint64_t stream_position = m_stream_position;
+    std::uint32_t remaining = m_block_remaining;
+    auto save = [&] {
+        m_stream_position = stream_position;
+        m_window_position = position;
+        m_block_remaining = remaining;
+    };
+
+    while (position < run_end) {
+        m_reader.refill();
+        unsigned symbol = m_main_table.decode(m_reader);
+        if (symbol < literal_count) {
+            if (m_reader.overrun()) [[unlikely]]
+                break;
+            window[position++] = static_cast<std::uint8_t>(symbol);
+            ++stream_position;
+            --remaining;
+            continue;
+        }
+        symbol -= literal_count;
+        unsigned length = (symbol & (length_headers - 1)) + min_match;
+        unsigned slot = symbol >> 3;
+        if (length == primary_lengths + min_match) {
+            unsigned extra_length = m_length_table.decode(m_reader);
+            if (extra_length == HuffmanTable::invalid_symbol) {
+                save();
+                return error_here(ErrorCode::Corrupt, "length symbol read from an empty length tree");
+            }
+            length += extra_length;
+        }
+        std::uint32_t offset;
+        if (slot < repeated_offsets) {
+            offset = m_repeated[slot];
+            m_repeated[slot] = m_repeated[0];
+            m_repeated[0] = offset;
+        } else {
+            unsigned extra = slot_extra_bits(slot);
+            std::uint32_t formatted = slot_base[slot];
+            if (aligned && extra >= aligned_low_bits) {
+                if (extra > aligned_low_bits)
+                    formatted += m_reader.read(extra - aligned_low_bits) << aligned_low_bits;
+                unsigned low = m_aligned_table.decode(m_reader);
+                if (low == HuffmanTable::invalid_symbol) {
+                    save();
+                    return error_here(ErrorCode::Corrupt, "aligned symbol read from an empty aligned tree");
+                }
+                formatted += low;
+            } else if (extra > 0) {
+                formatted += m_reader.read(extra);
+            }
+            offset = formatted - formatted_offset_bias;
+            m_repeated[2] = m_repeated[1];
+            m_repeated[1] = m_repeated[0];
+            m_repeated[0] = offset;
+        }
+        if (m_reader.overrun()) [[unlikely]]
+            break;
+        if (length > remaining) {
+            save();
+            return error_here(ErrorCode::Corrupt, "match runs past the end of its block");
+        }
+        if (offset == 0 || offset > stream_position || offset > window_size) {
+            save();
+            return error_here(ErrorCode::Corrupt, "match reaches before the start of the data");
+        }
+        if (position + length > window_size) {
+            save();
+            return error_here(ErrorCode::Corrupt, "match runs past the end of the window");
+        }
+        std::size_t source = position >= offset ? position - offset : position + window_size - offset;
+        if (source + length <= window_size && (offset >= length || source > position)) {
+            std::memmove(window + position, window + source, length);
+        } else {
+            // Overlapping (a run) or wrapping around the window's end.
+            for (unsigned i = 0; i < length; ++i) {
+                window[position + i] = window[source];
+                if (++source == window_size)
+                    source = 0;
+            }
+        }
+        position += length;
+        stream_position += length;
+        remaining -= length;
+    }
+    save();
+    return check_overrun();
+}
+
+}
