@@ -219,14 +219,6 @@ namespace {
         }
     }
 
-    // The signals of a list view's selection model, too, stay quiet while the
-    // model is drawn.
-    QObject* selection_model_of(QWidget& widget)
-    {
-        auto* view = qobject_cast<QAbstractItemView*>(&widget);
-        return view ? view->selectionModel() : nullptr;
-    }
-
 }
 
 QWidget* make_widget(Control const& control, QWidget& parent)
@@ -244,8 +236,10 @@ QWidget* make_widget(Control const& control, QWidget& parent)
 
 void draw_property(QWidget& widget, Control const& control, ControlProperty property)
 {
+    // The lists' own selection signals are blocked with them; their
+    // selection models must keep talking to them, or the items would not
+    // know they are selected.
     QSignalBlocker block_widget(&widget);
-    QSignalBlocker block_selection(selection_model_of(widget));
     switch (property) {
     case ControlProperty::Text:
         draw_text(widget, control);
