@@ -17,7 +17,9 @@ protected:
     void SetUp() override
     {
         HandlerTest::SetUp();
-        start({ .编辑框5_text_changed = LoadConfiguration });
+        EventHandlers handlers;
+        handlers.编辑框5_text_changed = LoadConfiguration;
+        start(handlers);
         config = temp_dir() + "iso\\WXPE\\SYSTEM32\\PECMD.ini";
         make_folder(temp_dir() + "iso");
     }
@@ -109,7 +111,9 @@ TEST_F(LoadConfigurationTest, KeepsEveryShortcutWithoutAProgramsOrDesktopLine)
 
 TEST_F(LoadConfigurationTest, PutsTheBlockInOnceWhenTheFirstLineComesAgain)
 {
-    std::string const longer = "REM " + d_line + " and more";
+    // In other letter case the longer line is no shortcut line, but it holds
+    // the first line's text for a case-blind search.
+    std::string const longer = "REM LINK %DESKTOP%\\记事本,%SystemRoot%\\SYSTEM32\\TOOL\\notepad2.exe and more";
     write_file(config, "A\r\n" + d_line + "\r\n" + longer + "\r\n" + d_line + "\r\n");
     load_twice();
     std::string const expected_block = d_line + "\r\n" + d_line + "\r\n";

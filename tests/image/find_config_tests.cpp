@@ -14,7 +14,9 @@ protected:
     {
         HandlerTest::SetUp();
         // Records every path the text-changed handler sees.
-        start({ .编辑框5_text_changed = [this] { seen.push_back(window().编辑框5.text()); } });
+        EventHandlers handlers;
+        handlers.编辑框5_text_changed = [this] { seen.push_back(window().编辑框5.text()); };
+        start(handlers);
         root = temp_dir() + "iso";
         make_folder(root);
     }

