@@ -190,6 +190,10 @@ namespace {
         };
         auto* selection = tree.selectionModel();
         QModelIndex selected = row_index(view.selection());
+        auto rows = selection->selectedRows();
+        if (rows.size() == (selected.isValid() ? 1 : 0) && (rows.isEmpty() || rows.first() == selected)
+            && selection->currentIndex() == row_index(view.focused()))
+            return;
         if (selected.isValid())
             selection->select(selected, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         else
@@ -203,6 +207,12 @@ namespace {
         case ControlKind::ListBox: {
             auto& list = static_cast<QListWidget&>(widget);
             int index = static_cast<ListBox const&>(control).selection();
+            // A selection the user just made comes back from the model: left
+            // alone, so that the press of a double-click stays where it was.
+            auto selected = list.selectionModel()->selectedRows();
+            int shown = selected.isEmpty() ? -1 : selected.first().row();
+            if (shown == index && list.currentRow() == index)
+                return;
             if (index < 0)
                 list.clearSelection();
             list.setCurrentRow(index);
