@@ -8,7 +8,7 @@ packages=(
   # native build and unit tests
   cmake ninja-build g++ pkg-config googletest libgtest-dev
   # the Windows builds, and Wine to run their tests
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 wine wine64
   # the Linux window
   qt6-base-dev
   # peers that read what we write and wrote what we read

@@ -2,6 +2,8 @@
 
 #include "config/shortcut_line.h"
 
+#include <algorithm>
+
 namespace tarnwell {
 
 TextList read_lines(std::string_view text)
@@ -59,6 +61,39 @@ Text file_block(std::string_view shortcut_block)
 
 namespace {
 
+    // The lines of `block` less one copy of each line of `kept`.
+    TextList lines_taken_out(std::string_view block, std::string_view kept)
+    {
+        TextList removed = read_lines(block);
+        for (auto const& line : read_lines(kept)) {
+            auto found = std::find(removed.begin(), removed.end(), line);
+            if (found != removed.end())
+                removed.erase(found);
+        }
+        return removed;
+    }
+
+    // Takes out the first whole line equal to `line`, with its line end.
+    bool take_out_line(Text& text, std::string_view line)
+    {
+        size_t pos = 0;
+        while (pos < text.size()) {
+            size_t lf = text.find('\n', pos);
+            size_t end = lf == Text::npos ? text.size() : lf + 1;
+            std::string_view content = std::string_view(text).substr(pos, end - pos);
+            if (!content.empty() && content.back() == '\n')
+                content.remove_suffix(1);
+            if (!content.empty() && content.back() == '\r')
+                content.remove_suffix(1);
+            if (content == line) {
+                text.erase(pos, end - pos);
+                return true;
+            }
+            pos = end;
+        }
+        return false;
+    }
+
     bool names_programs_or_desktop(std::string_view line)
     {
         return FindText(line, info_for(ShortcutKind::Programs).prefix) != -1
@@ -78,6 +113,21 @@ namespace {
         return std::nullopt;
     }
 
+}
+
+std::optional<Text> remove_shortcut_lines(
+    std::string_view text, std::string_view shortcut_block, std::string_view kept_block)
+{
+    Text block = file_block(shortcut_block);
+    Text kept = file_block(kept_block);
+    if (!block.empty() && FindText(text, block) != -1)
+        return ReplaceAll(text, block, kept);
+    Text result(text);
+    for (auto const& line : lines_taken_out(block, kept)) {
+        if (!take_out_line(result, line))
+            return std::nullopt;
+    }
+    return result;
 }
 
 std::optional<Text> regroup_configuration(std::string_view text, std::string_view shortcut_block)

@@ -31,6 +31,15 @@ Text clean_configuration(std::string_view text);
 // would double it.
 Text file_block(std::string_view shortcut_block);
 
+// The configuration without the lines that the shortcut block holds and the
+// kept block no longer does. Where the file holds the block as one run of
+// text, that run is replaced by the kept block; where it does not (a program
+// added since the listing put its line inside the block), each removed line
+// is taken out where it stands, so no removed shortcut stays behind while its
+// files go. Nothing when a removed line is not in the text at all.
+std::optional<Text> remove_shortcut_lines(
+    std::string_view text, std::string_view shortcut_block, std::string_view kept_block);
+
 // The configuration with every shortcut line gathered into one block at the
 // place of the first Programs or Desktop line (failing that, of the first
 // shortcut line of any kind): the other lines in their order, CR LF line

@@ -24,6 +24,11 @@ namespace tarnwell {
 std::string utf8_from_gbk(std::string_view gbk);
 Text gbk_from_utf8(std::string_view utf8);
 
+// True where GB18030 is at hand (everywhere but under Wine, which lacks the
+// code page: there GBK's code page is used, and a character without a GBK
+// form becomes "_" on its way into a GBK text).
+bool encoding_covers_all_unicode();
+
 #ifdef _WIN32
 std::wstring wide_from_gbk(std::string_view gbk);
 Text gbk_from_wide(std::wstring_view wide);

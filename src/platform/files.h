@@ -4,6 +4,12 @@
 // disk. Paths are GBK texts with "\" between their parts on every platform;
 // the implementations convert them at the OS boundary. No primitive throws,
 // shows a message or stops the program: failure shows only in the result.
+//
+// On POSIX systems: a path that begins with "\" is absolute; names are UTF-8
+// on disk and found without regard to letter case where they do not exist
+// as spelled; "read-only" means the owner has no write permission; and the
+// share rule of WriteFileBytes holds for the opens of this process (other
+// processes are not seen).
 
 #include "text/text.h"
 

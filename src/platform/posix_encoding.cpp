@@ -74,6 +74,11 @@ std::string utf8_from_gbk(std::string_view gbk)
     return converter.convert(gbk, replacement_utf8);
 }
 
+bool encoding_covers_all_unicode()
+{
+    return true;
+}
+
 Text gbk_from_utf8(std::string_view utf8)
 {
     thread_local Converter converter("GB18030", "UTF-8");

@@ -8,7 +8,7 @@
 // core path is taken as a separator as well, as Windows does.
 //
 // Windows finds names without regard to letter case, and the handlers build
-// paths in whatever case the reference gives ("WXPE\SYSTEM32\TOOL" inside an
+// paths in one fixed spelling ("WXPE\SYSTEM32\TOOL" inside an
 // image that may spell it "system32"). So a path that does not exist as
 // spelled is looked up part by part: a missing part is replaced by the first
 // entry of its folder (in the folder's own order) whose name equals it

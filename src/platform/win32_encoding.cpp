@@ -10,6 +10,15 @@ namespace {
     // which every system of the program's kind has). Named explicitly so the
     // conversion never depends on the system's ANSI code page.
     constexpr UINT code_page_gb18030 = 54936;
+    // Wine (8.0) has no GB18030 table; there GBK's own code page stands in,
+    // and a name outside GBK cannot be given a form (encoding.h).
+    constexpr UINT code_page_gbk = 936;
+
+    UINT gbk_code_page()
+    {
+        static UINT const page = IsValidCodePage(code_page_gb18030) ? code_page_gb18030 : code_page_gbk;
+        return page;
+    }
     constexpr wchar_t replacement_character = 0xFFFD;
 
     std::wstring wide_from(UINT code_page, std::string_view text)
@@ -50,11 +59,14 @@ namespace {
             return {};
         std::wstring clean = without_lone_surrogates(text);
         int size = static_cast<int>(clean.size());
-        int length = WideCharToMultiByte(code_page, 0, clean.data(), size, nullptr, 0, nullptr, nullptr);
+        // Only GBK's code page can meet a character without a form; it then
+        // gives "_" rather than its usual "?", which is a wildcard in paths.
+        char const* stand_in = code_page == code_page_gbk ? "_" : nullptr;
+        int length = WideCharToMultiByte(code_page, 0, clean.data(), size, nullptr, 0, stand_in, nullptr);
         if (length <= 0)
             return {};
         std::string narrow(static_cast<size_t>(length), '\0');
-        WideCharToMultiByte(code_page, 0, clean.data(), size, narrow.data(), length, nullptr, nullptr);
+        WideCharToMultiByte(code_page, 0, clean.data(), size, narrow.data(), length, stand_in, nullptr);
         return narrow;
     }
 
@@ -62,12 +74,12 @@ namespace {
 
 std::wstring wide_from_gbk(std::string_view gbk)
 {
-    return wide_from(code_page_gb18030, gbk);
+    return wide_from(gbk_code_page(), gbk);
 }
 
 Text gbk_from_wide(std::wstring_view wide)
 {
-    return narrow_to(code_page_gb18030, wide);
+    return narrow_to(gbk_code_page(), wide);
 }
 
 std::string utf8_from_gbk(std::string_view gbk)
@@ -78,6 +90,11 @@ std::string utf8_from_gbk(std::string_view gbk)
 Text gbk_from_utf8(std::string_view utf8)
 {
     return gbk_from_wide(wide_from(CP_UTF8, utf8));
+}
+
+bool encoding_covers_all_unicode()
+{
+    return gbk_code_page() == code_page_gb18030;
 }
 
 }

@@ -75,6 +75,15 @@ namespace {
         return true;
     }
 
+    // Windows refuses to open a read-only file for writing by itself; the
+    // explicit test keeps that so where the system's check is weaker (Wine
+    // run by root maps the attribute to permissions that root ignores).
+    bool is_read_only(std::wstring const& path)
+    {
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    }
+
     bool last_part_has_wildcards(std::string_view path)
     {
         size_t start = path.find_last_of("\\/");
@@ -87,9 +96,12 @@ FileNumber OpenFile(std::string_view path)
 {
     if (path.empty())
         return 0;
-    win32::FileHandle handle(CreateFileW(wide_from_gbk(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-        nullptr));
+    std::wstring wide = wide_from_gbk(path);
+    if (is_read_only(wide))
+        return 0;
+    win32::FileHandle handle(
+        CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid())
         return 0;
     auto& files = open_files();
@@ -145,8 +157,11 @@ bool WriteFileBytes(std::string_view path, ByteData const& data)
     // Share mode 0: the open fails while any other open of the file exists,
     // before anything is changed. OPEN_ALWAYS and an explicit truncation
     // (rather than CREATE_ALWAYS) also rewrite a hidden or system file.
-    win32::FileHandle handle(CreateFileW(
-        wide_from_gbk(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::wstring wide = wide_from_gbk(path);
+    if (is_read_only(wide))
+        return false;
+    win32::FileHandle handle(
+        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid())
         return false;
     if (!SetEndOfFile(handle.get()))

@@ -38,8 +38,8 @@ namespace {
         return kept;
     }
 
-    // The configuration without the removed lines, or nothing when it cannot be
-    // read whole or written.
+    // Takes the removed lines out of the configuration; false when it cannot
+    // be read whole or written, or no longer holds a removed line.
     bool remove_lines_from_configuration(MainWindow& window)
     {
         Text config_file = window.编辑框5.text();
@@ -48,8 +48,10 @@ namespace {
         CloseFile(file);
         if (!text)
             return false;
-        Text updated = ReplaceAll(*text, file_block(window.编辑框6.text()), file_block(window.编辑框7.text()));
-        return updated == *text || WriteFileBytes(config_file, ToBytes(updated));
+        auto updated = remove_shortcut_lines(*text, window.编辑框6.text(), window.编辑框7.text());
+        if (!updated)
+            return false;
+        return *updated == *text || WriteFileBytes(config_file, ToBytes(*updated));
     }
 
     // The removed lines in `编辑框8` become their target file names, passing

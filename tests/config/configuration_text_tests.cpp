@@ -143,3 +143,38 @@ TEST(RegroupConfiguration, SecondRunChangesNothing)
 }
 
 }
+
+namespace {
+
+TEST(RemoveShortcutLines, ReplacesTheBlockOrTakesOutEachRemovedLine)
+{
+    std::string const a = "LINK %Desktop%\\A,a.exe";
+    std::string const b = "LINK %Programs%\\B,b.exe";
+    std::string const c = "LINK %SendTo%\\C,c.exe";
+    std::string const added = "LINK %Desktop%\\New,new.exe";
+    std::string const two = "LINK %Programs%\\P,p.exe LINK %Desktop%\\D,d.exe";
+    std::string const block = a + "\r\n" + b + "\r\n" + c + "\r\n";
+    struct Case {
+        char const* name;
+        std::string text;
+        std::string shortcut_block;
+        std::string kept_block;
+        std::optional<std::string> expected;
+    } const cases[] = {
+        { "contiguous block", "X\r\n\r\n" + block + "\r\nY\r\n", block, a + "\r\n" + c + "\r\n",
+            "X\r\n\r\n" + a + "\r\n" + c + "\r\n\r\nY\r\n" },
+        { "everything removed", "X\r\n\r\n" + block + "\r\nY\r\n", block, "", "X\r\n\r\n\r\nY\r\n" },
+        // A line added inside the block since it was listed.
+        { "block broken by an added line", "X\r\n\r\n" + a + "\r\n" + added + "\r\n\r\n" + b + "\r\n" + c + "\r\n\r\n",
+            block, a + "\r\n", "X\r\n\r\n" + a + "\r\n" + added + "\r\n\r\n\r\n" },
+        { "removed line gone from the file", "X\r\n" + a + "\r\n", block, a + "\r\n" + c + "\r\n", std::nullopt },
+        // One of the two rows of a two-kind line taken off: the line stays.
+        { "two-kind line half removed", "\r\n" + two + "\r\n\r\n", two + "\r\n" + two + "\r\n", two + "\r\n",
+            "\r\n" + two + "\r\n\r\n" },
+        { "two-kind line removed", "\r\n" + two + "\r\n\r\n", two + "\r\n" + two + "\r\n", "", "\r\n\r\n" },
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(remove_shortcut_lines(c.text, c.shortcut_block, c.kept_block), c.expected) << c.name;
+}
+
+}

@@ -59,8 +59,10 @@ protected:
         if (!fs::exists(TARNWELL_SAMPLE_IMAGE))
             GTEST_SKIP() << "the sample image was not built: " << TARNWELL_SAMPLE_IMAGE;
         start(tarnwell_event_handlers());
-        fs::create_directories(scratch() / "镜像 文件");
-        image = scratch() / "镜像 文件" / "WINPE.IS_";
+        // Paths on disk are spelt in UTF-8 (u8 literals); the program's own
+        // texts are GBK.
+        fs::create_directories(scratch() / fs::path(u8"镜像 文件"));
+        image = scratch() / fs::path(u8"镜像 文件") / "WINPE.IS_";
         fs::copy_file(TARNWELL_SAMPLE_IMAGE, image);
         program().open();
     }
@@ -86,10 +88,10 @@ protected:
     // A program folder whose path holds a blank and Chinese text.
     fs::path make_program_folder()
     {
-        fs::path folder = scratch() / "我的 程序";
-        fs::create_directories(folder / "数据" / "空");
+        fs::path folder = scratch() / fs::path(u8"我的 程序");
+        fs::create_directories(folder / fs::path(u8"数据") / fs::path(u8"空"));
         std::ofstream(folder / "app.exe") << "app";
-        std::ofstream(folder / "数据" / "说明.txt") << "readme";
+        std::ofstream(folder / fs::path(u8"数据") / fs::path(u8"说明.txt")) << "readme";
         std::ofstream(folder / ".hidden.cfg") << "hidden";
         return folder;
     }
@@ -223,7 +225,7 @@ TEST_F(RoadTest, WholeRoadGivesABootableImage)
         0);
     fs::path new_tool = check / "tree" / "WXPE" / "SYSTEM32" / "TOOL";
     EXPECT_TRUE(fs::exists(new_tool / "app.exe"));
-    EXPECT_TRUE(fs::exists(new_tool / "数据" / "说明.txt"));
+    EXPECT_TRUE(fs::exists(new_tool / fs::path(u8"数据") / fs::path(u8"说明.txt")));
     EXPECT_FALSE(fs::exists(new_tool / "calc.exe"));
     EXPECT_FALSE(fs::exists(new_tool / "netcfg.exe"));
     EXPECT_TRUE(fs::exists(new_tool / "notepad2.exe"));

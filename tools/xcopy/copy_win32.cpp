@@ -2,9 +2,6 @@
 
 #include "common/utf.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <optional>
 #include <windows.h>
 
 namespace tarnwell::xcopy {
@@ -50,10 +47,20 @@ bool list_folder(std::string const& path, std::vector<Entry>& entries)
     return true;
 }
 
+// The folder and every missing one above it. (No std::filesystem here: on
+// the i686 build it would import GetTickCount64, which Windows XP lacks.)
 bool make_folder(std::string const& path)
 {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(utf8_to_wide(path)), error);
+    std::wstring wide = utf8_to_wide(path);
+    for (size_t i = 0; i <= wide.size(); ++i) {
+        if (i < wide.size() && wide[i] != L'\\' && wide[i] != L'/')
+            continue;
+        std::wstring part = wide.substr(0, i);
+        // "", "C:" and "\\server" parts already exist or cannot be made.
+        if (part.empty() || part.back() == L':' || GetFileAttributesW(part.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        CreateDirectoryW(part.c_str(), nullptr);
+    }
     return kind_of(path) == Kind::Folder;
 }
 
@@ -80,24 +87,35 @@ CopyResult copy_file(std::string const& source, std::string const& target, Optio
     return CopyResult::Copied;
 }
 
+namespace {
+
+    std::wstring full_path(std::string const& path)
+    {
+        std::wstring wide = utf8_to_wide(path);
+        DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        if (length == 0)
+            return {};
+        std::wstring full(length, L'\0');
+        length = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+        full.resize(length);
+        while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/'))
+            full.pop_back();
+        return full;
+    }
+
+}
+
 bool is_inside(std::string const& inner, std::string const& outer)
 {
-    auto canonical = [](std::string const& path) -> std::optional<std::filesystem::path> {
-        std::error_code error;
-        auto result = std::filesystem::weakly_canonical(std::filesystem::path(utf8_to_wide(path)), error);
-        if (error)
-            return std::nullopt;
-        if (result.has_parent_path() && result.filename().empty())
-            result = result.parent_path();
-        return result;
-    };
-    auto a = canonical(inner);
-    auto b = canonical(outer);
-    if (!a || !b)
+    std::wstring a = full_path(inner);
+    std::wstring b = full_path(outer);
+    if (a.empty() || b.empty() || a.size() < b.size())
         return false;
-    auto mismatch = std::mismatch(b->begin(), b->end(), a->begin(), a->end(),
-        [](auto const& x, auto const& y) { return lstrcmpiW(x.c_str(), y.c_str()) == 0; });
-    return mismatch.first == b->end();
+    if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(b.size()), b.c_str(),
+            static_cast<int>(b.size()))
+        != CSTR_EQUAL)
+        return false;
+    return a.size() == b.size() || a[b.size()] == L'\\' || b.back() == L'\\';
 }
 
 }
