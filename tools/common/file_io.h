@@ -29,6 +29,7 @@ public:
     std::string const& path() const { return m_path; }
 
 private:
+    friend class AtomicOutputFile;
     InputFile() = default;
     struct Handle;
     std::unique_ptr<Handle> m_handle;
@@ -45,6 +46,9 @@ public:
 
     Result<void> write(std::span<std::uint8_t const> data);
     Result<void> write_at(std::uint64_t offset, std::span<std::uint8_t const> data);
+    // Appends `length` bytes of `input` from `offset`. On Linux the kernel
+    // copies them (copy_file_range), so they never pass through the process.
+    Result<void> write_from(InputFile const& input, std::uint64_t offset, std::uint64_t length);
     std::uint64_t written() const { return m_written; }
     // Flushes, closes and renames over the destination (replacing it).
     Result<void> commit();

@@ -1,5 +1,6 @@
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -158,6 +159,37 @@ Result<void> AtomicOutputFile::commit()
         auto error = io_error("cannot replace", m_final_path);
         ::unlink(m_temp_path.c_str());
         return error;
+    }
+    return {};
+}
+
+Result<void> AtomicOutputFile::write_from(InputFile const& input, std::uint64_t offset, std::uint64_t length)
+{
+    if (length == 0)
+        return {};
+    if (offset > input.size() || length > input.size() - offset)
+        return fail(ErrorCode::Truncated, offset, "read past the end of " + input.path());
+    auto in_at = static_cast<off64_t>(offset);
+    auto out_at = static_cast<off64_t>(m_written);
+    std::uint64_t left = length;
+    while (left > 0) {
+        ssize_t copied = ::copy_file_range(input.m_handle->fd, &in_at, m_handle->fd, &out_at, left, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied <= 0)
+            break; // not supported here, or the input shrank: copy the rest by hand
+        left -= static_cast<std::uint64_t>(copied);
+    }
+    m_written = static_cast<std::uint64_t>(out_at);
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(std::min<std::uint64_t>(left, 1u << 20)));
+    while (left > 0) {
+        auto piece = std::span(buffer).first(static_cast<size_t>(std::min<std::uint64_t>(left, buffer.size())));
+        if (auto read = input.read_at(static_cast<std::uint64_t>(in_at), piece); !read)
+            return read;
+        if (auto written = write(piece); !written)
+            return written;
+        in_at += static_cast<off64_t>(piece.size());
+        left -= piece.size();
     }
     return {};
 }

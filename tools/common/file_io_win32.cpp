@@ -153,6 +153,21 @@ Result<void> AtomicOutputFile::commit()
     return {};
 }
 
+Result<void> AtomicOutputFile::write_from(InputFile const& input, std::uint64_t offset, std::uint64_t length)
+{
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(std::min<std::uint64_t>(length, 1u << 20)));
+    while (length > 0) {
+        auto piece = std::span(buffer).first(static_cast<size_t>(std::min<std::uint64_t>(length, buffer.size())));
+        if (auto read = input.read_at(offset, piece); !read)
+            return read;
+        if (auto written = write(piece); !written)
+            return written;
+        offset += piece.size();
+        length -= piece.size();
+    }
+    return {};
+}
+
 Result<void> AtomicOutputFile::commit_without_flush()
 {
     CloseHandle(m_handle->handle);

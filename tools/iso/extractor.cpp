@@ -47,19 +47,12 @@ namespace {
         if (!output)
             return std::unexpected(output.error());
         for (auto const& extent : file.extents) {
+            if (extent.length == 0)
+                continue; // an empty file may name any sector
             std::uint64_t offset = std::uint64_t { extent.sector } * layout::sector_size;
-            std::uint64_t left = extent.length;
-            while (left > 0) {
-                size_t piece = static_cast<size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
-                auto chunk = std::span(m_buffer).first(piece);
-                if (auto read = m_source.read_at(offset, chunk); !read)
-                    return std::unexpected(read.error());
-                if (auto written = output->write(chunk); !written)
-                    return std::unexpected(written.error());
-                offset += piece;
-                left -= piece;
-                m_progress.advance(piece);
-            }
+            if (auto copied = m_source.copy_to(*output, offset, extent.length, m_buffer); !copied)
+                return copied;
+            m_progress.advance(extent.length);
         }
         if (auto committed = output->commit_without_flush(); !committed)
             return std::unexpected(committed.error());

@@ -1,0 +1,132 @@
+// The writer's output read back by our reader: flags, dates, names and
+// content survive; names are made unique and short enough for each tree.
+
+#include "test_support.h"
+
+#include "iso/byte_source.h"
+#include "iso/image_reader.h"
+#include "iso/image_writer.h"
+#include "iso/writer_names.h"
+
+#include "common/file_io.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace tarnwell::iso;
+
+namespace {
+
+// Content of every file: its name repeated up to its size.
+class NameContent final : public ContentReader {
+public:
+    tarnwell::tools::Result<void> read(Node const& node, std::uint64_t offset, std::span<std::uint8_t> buffer) override
+    {
+        for (size_t i = 0; i < buffer.size(); ++i)
+            buffer[i] = static_cast<std::uint8_t>(node.name[(offset + i) % node.name.size()]);
+        return {};
+    }
+};
+
+Node file(std::string name, std::uint64_t size, bool hidden = false, std::int64_t modified = 1592179200)
+{
+    Node node;
+    node.name = std::move(name);
+    node.size = size;
+    node.hidden = hidden;
+    node.modified = modified;
+    node.source = ContentSource::Local;
+    return node;
+}
+
+ReadImage write_and_read(Image const& image, WriteOptions const& options, tarnwell::test::ScratchFolder const& scratch)
+{
+    auto path = (scratch.path() / "out.iso").string();
+    auto out = tarnwell::tools::AtomicOutputFile::create(path);
+    EXPECT_TRUE(out);
+    NameContent content;
+    Progress progress("test", 0, true);
+    std::vector<std::string> warnings;
+    auto written = write_image(image, content, options, *out, progress, warnings);
+    EXPECT_TRUE(written) << (written ? "" : written.error().message());
+    EXPECT_TRUE(out->commit());
+    auto input = tarnwell::tools::InputFile::open(path);
+    FileSource source(*input);
+    auto read = read_image(source);
+    EXPECT_TRUE(read);
+    return std::move(*read);
+}
+
+TEST(IsoWriter, KeepsFlagsDatesAndContentSizes)
+{
+    Image image;
+    image.root.kind = NodeKind::Directory;
+    image.root.children.push_back(file("visible.txt", 3000));
+    image.root.children.push_back(file("hidden.sys", 10, true, 946684800));
+    image.root.children.push_back(file("empty", 0));
+    Node folder;
+    folder.kind = NodeKind::Directory;
+    folder.name = "Folder";
+    folder.modified = 1000000000;
+    folder.children.push_back(file("inner.bin", 2048));
+    image.root.children.push_back(folder);
+    tarnwell::test::ScratchFolder scratch;
+    WriteOptions options;
+    options.volume_label = "winpe";
+    auto read = write_and_read(image, options, scratch);
+    EXPECT_EQ(read.image.names, NameSource::Joliet);
+    EXPECT_EQ(read.image.volume_id, "WINPE");
+    std::map<std::string, Node const*> by_name;
+    for (auto const& child : read.image.root.children)
+        by_name[child.name] = &child;
+    ASSERT_EQ(by_name.size(), 4u);
+    EXPECT_TRUE(by_name["hidden.sys"]->hidden);
+    EXPECT_FALSE(by_name["visible.txt"]->hidden);
+    EXPECT_EQ(by_name["hidden.sys"]->modified, 946684800);
+    EXPECT_EQ(by_name["visible.txt"]->size, 3000u);
+    EXPECT_EQ(by_name["empty"]->size, 0u);
+    EXPECT_EQ(by_name["Folder"]->modified, 1000000000);
+    ASSERT_EQ(by_name["Folder"]->children.size(), 1u);
+    EXPECT_EQ(by_name["Folder"]->children[0].size, 2048u);
+    EXPECT_TRUE(read.anomalies.empty());
+}
+
+TEST(IsoWriterNames, UniqueAndWithinEachTreesLimits)
+{
+    Node folder;
+    folder.kind = NodeKind::Directory;
+    std::string long_name(120, 'x');
+    for (auto name : { std::string("Readme.txt"), std::string("README.TXT"), long_name + ".dll", long_name + "y.dll",
+             std::string("a:b?.txt"), std::string("\xE4\xB8\xAD\xE6\x96\x87.txt") })
+        folder.children.push_back(file(name, 1));
+    struct Case {
+        NameStyle style;
+        size_t limit;
+        size_t unit; // bytes per character
+    };
+    Case const cases[] = {
+        { NameStyle::Iso9660, iso_file_name_limit + 2, 1 },
+        { NameStyle::Joliet, joliet_long_name_limit + 2, 2 },
+    };
+    for (auto const& test_case : cases) {
+        NameRules rules;
+        rules.joliet_limit = joliet_long_name_limit;
+        auto names = identifiers_for(folder, test_case.style, rules);
+        ASSERT_EQ(names.size(), folder.children.size());
+        std::set<std::string> folded;
+        for (auto const& name : names) {
+            EXPECT_LE(name.size(), test_case.limit * test_case.unit) << name;
+            std::string key = name;
+            for (auto& c : key)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            EXPECT_TRUE(folded.insert(key).second) << "not unique: " << name;
+        }
+    }
+    // ISO 9660 names are upper-case d-characters with one dot and ";1".
+    auto iso = identifiers_for(folder, NameStyle::Iso9660, {});
+    EXPECT_EQ(iso[0], "README.TXT;1");
+    EXPECT_EQ(iso[4], "A_B_.TXT;1");
+    EXPECT_EQ(iso[5], "__.TXT;1"); // one "_" per character
+}
+
+}
