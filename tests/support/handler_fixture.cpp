@@ -69,20 +69,57 @@ bool exists(std::string_view core_path)
 
 namespace {
 
+#ifdef _WIN32
+    std::wstring const temp_variables[] = { L"TMP", L"TEMP" };
+#else
+    std::string const temp_variables[] = { "TMPDIR" };
+#endif
+
     void point_temp_dir_at(std::filesystem::path const& folder)
     {
+        for (auto const& name : temp_variables) {
 #ifdef _WIN32
-        _wputenv_s(L"TMP", folder.wstring().c_str());
-        _wputenv_s(L"TEMP", folder.wstring().c_str());
+            _wputenv_s(name.c_str(), folder.wstring().c_str());
 #else
-        setenv("TMPDIR", folder.c_str(), 1);
+            setenv(name.c_str(), folder.c_str(), 1);
 #endif
+        }
+    }
+
+    // The variables as they were before the test, to be put back after it:
+    // the next test's scratch folder is made under the real temporary folder.
+    std::vector<std::optional<std::filesystem::path>> saved_temp_dirs()
+    {
+        std::vector<std::optional<std::filesystem::path>> saved;
+        for (auto const& name : temp_variables) {
+#ifdef _WIN32
+            wchar_t const* value = _wgetenv(name.c_str());
+#else
+            char const* value = std::getenv(name.c_str());
+#endif
+            saved.push_back(value ? std::optional<std::filesystem::path>(value) : std::nullopt);
+        }
+        return saved;
+    }
+
+    void restore_temp_dirs(std::vector<std::optional<std::filesystem::path>> const& saved)
+    {
+        for (size_t i = 0; i < saved.size(); ++i) {
+#ifdef _WIN32
+            _wputenv_s(temp_variables[i].c_str(), saved[i] ? saved[i]->wstring().c_str() : L"");
+#else
+            if (saved[i])
+                setenv(temp_variables[i].c_str(), saved[i]->c_str(), 1);
+            else
+                unsetenv(temp_variables[i].c_str());
+#endif
+        }
     }
 
 }
-
 void HandlerTest::SetUp()
 {
+    m_saved_temp = saved_temp_dirs();
     m_scratch = std::make_unique<ScratchFolder>();
     // A blank and Chinese text in the temporary folder's path: every command
     // line and script built on it has to cope with both.
@@ -98,6 +135,7 @@ void HandlerTest::TearDown()
 {
     m_program.reset();
     ReleaseGlobals();
+    restore_temp_dirs(m_saved_temp);
     m_scratch.reset();
 }
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarnwell::test {
 
@@ -47,7 +48,7 @@ private:
     HeadlessWindowSystem m_screen;
     std::unique_ptr<Program> m_program;
     Text m_temp_dir;
-    std::string m_old_temp;
+    std::vector<std::optional<std::filesystem::path>> m_saved_temp;
 };
 
 }
