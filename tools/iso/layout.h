@@ -2,9 +2,9 @@
 
 // On-disk constants of the ISO 9660 image and its extensions. Offsets are
 // byte positions inside the record they belong to; the clause names where the
-// standard defines the field: ECMA-119 (4th edition), the Joliet
-// specification (1995), IEEE P1281 (SUSP) and P1282 (Rock Ridge), and the
-// El Torito bootable CD-ROM specification 1.0.
+// standard defines the field: ECMA-119 (4th edition), Joliet (1995), IEEE
+// P1281 (SUSP) and P1282 (Rock Ridge), and El Torito 1.0 (bootable CD-ROM
+// format).
 
 #include <cstddef>
 #include <cstdint>
