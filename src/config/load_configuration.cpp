@@ -11,19 +11,6 @@ namespace tarnwell {
 
 namespace {
 
-    // The whole text of a file, or nothing when it cannot be opened or holds a
-    // NUL or Ctrl-Z byte: no file is rewritten from a text that was not read
-    // whole.
-    std::optional<Text> read_whole(std::string_view path)
-    {
-        FileNumber file = OpenFile(path);
-        if (file == 0)
-            return std::nullopt;
-        auto text = ReadRestWhole(file);
-        CloseFile(file);
-        return text;
-    }
-
     // Writes the file only where the edit changed it; the file number used for
     // reading is closed by then, as the rewrite needs the file for itself alone.
     void rewrite_if_changed(std::string_view path, Text const& old_text, Text const& new_text)
@@ -34,7 +21,7 @@ namespace {
 
     void clean_up(std::string_view path)
     {
-        auto text = read_whole(path);
+        auto text = ReadWholeFile(path);
         if (!text)
             return;
         rewrite_if_changed(path, *text, clean_configuration(*text));
@@ -88,7 +75,7 @@ void RegroupShortcuts()
     // the configuration keeps its content.
     if (!CopyFileTo(path, copy))
         return;
-    auto text = read_whole(copy);
+    auto text = ReadWholeFile(copy);
     if (!text)
         return;
     auto regrouped = regroup_configuration(*text, window.编辑框6.text());

@@ -27,9 +27,7 @@ bool workspace_holds(std::string_view image_file)
 {
     if (!FileExists(TempDir() + "pe.iso"))
         return false;
-    FileNumber record = OpenFile(record_path());
-    auto recorded = ReadRestWhole(record);
-    CloseFile(record);
+    auto recorded = ReadWholeFile(record_path());
     if (!recorded)
         return false;
     if (auto wanted = describe(image_file))

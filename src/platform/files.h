@@ -35,6 +35,9 @@ Text ReadRest(FileNumber);
 // cannot be read: for handlers that rewrite a file only from a text that was
 // read whole. The position moves to the end on success.
 std::optional<Text> ReadRestWhole(FileNumber);
+// The whole file opened, read and closed again; nothing when it cannot be
+// opened or holds a NUL or 0x1A byte (see ReadRestWhole).
+std::optional<Text> ReadWholeFile(std::string_view path);
 // The bytes up to the next LF, without the LF and one CR before it. A NUL or
 // 0x1A byte ends the line too and counts as the end of the file for AtEnd,
 // so a read-lines loop always ends.

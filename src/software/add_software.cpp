@@ -17,16 +17,6 @@ namespace {
         return a.size() == b.size() && ReplaceAll(a, b, "").empty();
     }
 
-    std::optional<Text> read_whole(std::string_view path)
-    {
-        FileNumber file = OpenFile(path);
-        if (file == 0)
-            return std::nullopt;
-        auto text = ReadRestWhole(file);
-        CloseFile(file);
-        return text;
-    }
-
     // The first line that holds "LINK %Desktop%" (letter case significant).
     std::optional<Text> find_anchor_line(std::string_view config_file)
     {
@@ -51,9 +41,9 @@ namespace {
             return; // no line is written, and the copy stays
         // The text comes through the scratch copy; when the copy fails it is read
         // from the configuration itself, never from an old or missing copy.
-        auto text = copied ? read_whole(copy) : std::nullopt;
+        auto text = copied ? ReadWholeFile(copy) : std::nullopt;
         if (!text)
-            text = read_whole(config_file);
+            text = ReadWholeFile(config_file);
         if (!text)
             return;
         auto destination

@@ -43,9 +43,7 @@ namespace {
     bool remove_lines_from_configuration(MainWindow& window)
     {
         Text config_file = window.编辑框5.text();
-        FileNumber file = OpenFile(config_file);
-        auto text = file == 0 ? std::nullopt : ReadRestWhole(file);
-        CloseFile(file);
+        auto text = ReadWholeFile(config_file);
         if (!text)
             return false;
         auto updated = remove_shortcut_lines(*text, window.编辑框6.text(), window.编辑框7.text());

@@ -45,7 +45,4 @@ std::vector<std::uint8_t> write_lzx_cabinet(std::string const& member_name, unsi
 
 std::vector<std::uint8_t> read_file(std::string const& path);
 
-// Lower-case hex MD5 of the bytes, to compare with the shared EXPECTED.md5.
-std::string md5_hex(std::span<std::uint8_t const> data);
-
 }

@@ -1,5 +1,6 @@
 #include "cabinet_walk.h"
 #include "lzx/decoder.h"
+#include "md5.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,9 @@
 namespace tarnwell::tools::lzx {
 namespace {
 
+    using test::md5_hex;
     using test::lzx::Cabinet;
     using test::lzx::DataBlock;
-    using test::lzx::md5_hex;
     using test::lzx::read_file;
     using test::lzx::walk_cabinet;
 
