@@ -27,17 +27,12 @@ done
 list=$work/paths.txt
 : >"$list"
 add_files() { # share-of-size, then find arguments
-  local budget=$(($1 * size_mb * 1024 * 1024 / 100)) total=0 n=0
+  local budget=$(($1 * size_mb * 1024 * 1024 / 100))
   shift
-  while IFS= read -r -d '' file; do
-    local bytes
-    bytes=$(stat -c %s "$file")
-    [ "$bytes" -gt 0 ] || continue
-    total=$((total + bytes))
-    n=$((n + 1))
-    printf 'f%07d_%s=%s\n' "$n$RANDOM" "$(basename "$file" | tr -c 'A-Za-z0-9._\n' _)" "$file" >>"$list"
-    [ "$total" -lt "$budget" ] || break
-  done < <(find "$@" -type f -print0 2>/dev/null | sort -z)
+  find "$@" -type f -printf '%s %p\n' 2>/dev/null | sort -k2 |
+    awk -v budget="$budget" -v tag="$RANDOM" '$1 > 0 { total += $1; n++; path = substr($0, index($0, " ") + 1);
+      name = path; sub(/.*\//, "", name); gsub(/[^A-Za-z0-9._]/, "_", name);
+      printf "p%s_%06d_%s=%s\n", tag, n, name, path; if (total >= budget) exit }' >>"$list" || true # awk stops early
 }
 add_files 60 /usr/lib/x86_64-linux-gnu /usr/bin -size +8k \( -name '*.so*' -o -perm -u+x \) -not -name '*.a'
 add_files 25 /usr/share/doc /usr/share/perl /usr/share/i18n /usr/include -size +1k -not -name '*.gz'

@@ -25,7 +25,7 @@ if [ -f "$root/tools/lzx/decoder.cpp" ]; then
 fi
 # Debian 12's clang 14 cannot compile libstdc++ 12's <expected>; the
 # stand-in in clang14_expected/ takes its place in these builds.
-flags=(-std=c++2b -O1 -g -fsanitize=fuzzer,address,undefined -I"$root/fuzz/cab/clang14_expected" -I"$root/tools"
+flags=(-std=c++2b -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I"$root/fuzz/cab/clang14_expected" -I"$root/tools"
   "${defines[@]}")
 for target in cabinet mszip szdd; do
   clang++ "${flags[@]}" "$root/fuzz/cab/fuzz_$target.cpp" "${cab_sources[@]}" "${lzx_sources[@]}" "$common" \
