@@ -247,4 +247,42 @@ TEST_F(RoadTest, WholeRoadGivesABootableImage)
     EXPECT_NE(printed.find(TARNWELL_BOOT_MARKER), std::string::npos) << printed;
 }
 
+TEST_F(RoadTest, BackupHoldsTheChosenImageAsItWas)
+{
+    // The chosen file is the one repackaging replaces.
+    fs::path beside = disk_path(RunDir() + "\\WINPE.IS_");
+    fs::copy_file(image, beside, fs::copy_options::overwrite_existing);
+    image = beside;
+    choose_and_unpack();
+    window().选择框2.set_checked(true);
+    program().run_handler(RepackageImage);
+    EXPECT_EQ(FindText(screen().info_boxes().back(), "添加成功"), 1);
+    std::ifstream sample(TARNWELL_SAMPLE_IMAGE, std::ios::binary);
+    std::ifstream backup(disk_path(RunDir() + "\\winpe.bak"), std::ios::binary);
+    std::string sample_bytes((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
+    std::string backup_bytes((std::istreambuf_iterator<char>(backup)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(backup_bytes, sample_bytes);
+
+    // A second repackaging in the same run works as the first.
+    screen().answer_open_file(gbk_path(image));
+    program().run_handler(ChooseImageFile);
+    program().run_handler(UnpackImage);
+    program().run_handler(RepackageImage);
+    EXPECT_EQ(FindText(screen().info_boxes().back(), "添加成功"), 1);
+}
+
+TEST_F(RoadTest, FailedRebuildIsReportedNotCoveredByAnOldImage)
+{
+    choose_and_unpack();
+    // An image left by an earlier repackaging, and a rebuild that fails now.
+    write_file(temp_dir() + "winpe.iso", "old image");
+    write_file(temp_dir() + "pcmd.cmd", "no-such-program");
+    program().run_handler(RepackageImage);
+    EXPECT_EQ(screen().info_boxes().back(), "添加失败");
+    EXPECT_FALSE(fs::exists(disk_path(RunDir() + "\\WINPE.IS_")));
+    // The window is reset all the same.
+    EXPECT_FALSE(window().按钮4.enabled());
+    EXPECT_EQ(window().编辑框1.text(), "");
+}
+
 }

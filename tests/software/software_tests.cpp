@@ -259,4 +259,21 @@ TEST_F(SoftwareTest, AddWithoutADesktopLineWritesNoLine)
     EXPECT_EQ(read_file(iso + "WXPE\\SYSTEM32\\TOOL\\new.exe"), "new");
 }
 
+TEST_F(SoftwareTest, FilesThatStayAreNamedInTheMessage)
+{
+    load(a + "\r\n" + b + "\r\n");
+    write_file(iso + "a.exe", "a");
+    write_file(iso + "locked\\a.exe", "read-only");
+    std::filesystem::permissions(
+        disk_path(iso + "locked\\a.exe"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    take_off(0);
+    program().run_handler(ConfirmRemoval);
+    ASSERT_EQ(screen().info_boxes().size(), 1u);
+    Text message = screen().info_boxes().back();
+    EXPECT_EQ(FindText(message, "删除成功"), 1);
+    EXPECT_NE(FindText(message, iso + "locked\\a.exe"), -1);
+    EXPECT_FALSE(exists(iso + "a.exe"));
+    EXPECT_TRUE(exists(iso + "locked\\a.exe"));
+}
+
 }
