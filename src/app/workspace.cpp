@@ -51,8 +51,9 @@ void ClearWorkspace()
 {
     DeleteTree(in_temp_dir("iso"));
     DeleteTree(in_temp_dir("Ultra$ISO"));
+    // "pe.src" records which IS_ file "pe.iso" was unpacked from.
     constexpr std::array files { "ultraiso.exe", "winpe.iso", "pe.iso", "pcmd.cmd", "ucmd.cmd", "CED.ini", "pcmd2.cmd",
-        "pe2.iso" };
+        "pe2.iso", "pe.src" };
     for (auto const* name : files)
         DeleteFilePath(in_temp_dir(name));
 }

@@ -85,7 +85,7 @@ namespace {
         test::TempDirOverride temp;
         auto workspace = temp.workspace();
         PrepareWorkspace();
-        for (auto const* name : { "pe.iso", "pe2.iso", "winpe.iso", "CED.ini", "iso/PECMD3.INI",
+        for (auto const* name : { "pe.iso", "pe.src", "pe2.iso", "winpe.iso", "CED.ini", "iso/PECMD3.INI",
                  "iso/WXPE/SYSTEM32/TOOL/notes.exe", "iso/WXPE/SYSTEM32/TOOL/kept/readonly.txt", "iso/.svn/entries",
                  "Ultra$ISO/scratch.bin", "not-ours.txt" })
             test::write_file_bytes(workspace / name, "data");
