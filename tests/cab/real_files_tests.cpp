@@ -26,31 +26,6 @@ std::vector<std::uint8_t> read_whole(std::filesystem::path const& path)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
-struct ExpectedMember {
-    std::string md5;
-    std::string path;
-};
-
-// EXPECTED.md5: file, md5, size, path; tab-separated, '#' comments.
-std::map<std::string, std::vector<ExpectedMember>> read_expected(std::filesystem::path const& dir)
-{
-    std::map<std::string, std::vector<ExpectedMember>> expected;
-    std::ifstream in(dir / "EXPECTED.md5");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        std::string file, md5, size, path;
-        std::getline(fields, file, '\t');
-        std::getline(fields, md5, '\t');
-        std::getline(fields, size, '\t');
-        std::getline(fields, path);
-        expected[file].push_back({ md5, path });
-    }
-    return expected;
-}
-
 // Member names as EXPECTED.md5 writes them: "/" between folders.
 std::string slashed(std::string name)
 {
@@ -73,7 +48,7 @@ TEST(RealCabinets, ValidOnesGiveTheListedChecksums)
     auto dir = tarnwell::test::shared_testdata_dir();
     if (!dir)
         GTEST_SKIP() << "no shared test input beside this clone";
-    auto expected = read_expected(*dir);
+    auto expected = tarnwell::test::read_expected_md5(*dir);
     size_t checked = 0;
     for (auto const& [file, members] : expected) {
         if (file.ends_with(".iso") || !file.ends_with(".cab"))
@@ -180,7 +155,8 @@ TEST(RealSzdd, ExpandsToTheListedChecksum)
     MemorySink sink;
     auto expanded = szdd::expand(source, sink);
     ASSERT_TRUE(expanded) << expanded.error().message();
-    EXPECT_EQ(tarnwell::test::md5_hex(sink.data()), read_expected(*dir)["test.compressed"].at(0).md5);
+    EXPECT_EQ(
+        tarnwell::test::md5_hex(sink.data()), tarnwell::test::read_expected_md5(*dir)["test.compressed"].at(0).md5);
 
     struct Case {
         char const* name;

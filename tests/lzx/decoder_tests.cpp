@@ -41,18 +41,9 @@ namespace {
     std::map<std::string, std::map<std::string, std::string>> expected_md5s(std::filesystem::path const& dir)
     {
         std::map<std::string, std::map<std::string, std::string>> table;
-        std::ifstream stream(dir / "EXPECTED.md5");
-        std::string line;
-        while (std::getline(stream, line)) {
-            if (line.empty() || line[0] == '#')
-                continue;
-            std::istringstream fields(line);
-            std::string file, md5, size, path;
-            std::getline(fields, file, '\t');
-            std::getline(fields, md5, '\t');
-            std::getline(fields, size, '\t');
-            std::getline(fields, path);
-            table[file][path] = md5;
+        for (auto const& [file, members] : test::read_expected_md5(dir)) {
+            for (auto const& member : members)
+                table[file][member.path] = member.md5;
         }
         return table;
     }

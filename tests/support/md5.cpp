@@ -1,5 +1,8 @@
 #include "md5.h"
 
+#include <fstream>
+#include <sstream>
+
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -89,6 +92,26 @@ std::string md5_hex(std::span<std::uint8_t const> data)
         }
     }
     return hex;
+}
+
+std::map<std::string, std::vector<ExpectedMember>> read_expected_md5(std::filesystem::path const& dir)
+{
+    // Tab-separated: file, md5, size, path; '#' starts a comment line.
+    std::map<std::string, std::vector<ExpectedMember>> expected;
+    std::ifstream in(dir / "EXPECTED.md5");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string file, md5, size, path;
+        std::getline(fields, file, '\t');
+        std::getline(fields, md5, '\t');
+        std::getline(fields, size, '\t');
+        std::getline(fields, path);
+        expected[file].push_back({ md5, path });
+    }
+    return expected;
 }
 
 }

@@ -3,6 +3,8 @@
 // Names as the image stores them, turned into UTF-8, and the test that a name
 // can be written as one entry of a folder without leaving it.
 
+#include "common/utf.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -18,7 +20,7 @@ std::string decode_primary_name(std::span<std::uint8_t const>);
 // an unpaired one becomes U+FFFD), version removed as above.
 std::string decode_joliet_name(std::span<std::uint8_t const>);
 
-void append_utf8(std::string&, char32_t);
+using tools::append_utf8;
 
 // UTF-8 to the UTF-16 code units the Joliet tree stores (invalid bytes
 // become U+FFFD).
