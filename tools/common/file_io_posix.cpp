@@ -143,24 +143,9 @@ Result<void> AtomicOutputFile::write_at(std::uint64_t offset, std::span<std::uin
 
 Result<void> AtomicOutputFile::commit()
 {
-    // The file gets the permissions a plainly created file would have.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(m_handle->fd, 0666 & ~mask);
     if (::fsync(m_handle->fd) != 0)
         return io_error("cannot flush", m_final_path);
-    int fd = m_handle->fd;
-    m_handle->fd = -1;
-    if (::close(fd) != 0) {
-        ::unlink(m_temp_path.c_str());
-        return io_error("cannot close", m_final_path);
-    }
-    if (::rename(m_temp_path.c_str(), m_final_path.c_str()) != 0) {
-        auto error = io_error("cannot replace", m_final_path);
-        ::unlink(m_temp_path.c_str());
-        return error;
-    }
-    return {};
+    return commit_without_flush();
 }
 
 Result<void> AtomicOutputFile::write_from(InputFile const& input, std::uint64_t offset, std::uint64_t length)
@@ -196,6 +181,7 @@ Result<void> AtomicOutputFile::write_from(InputFile const& input, std::uint64_t 
 
 Result<void> AtomicOutputFile::commit_without_flush()
 {
+    // The file gets the permissions a plainly created file would have.
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(m_handle->fd, 0666 & ~mask);
