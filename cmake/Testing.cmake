@@ -34,6 +34,13 @@ function(tarnwell_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS};wine" TIMEOUT 600
       ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" ${T_PROPERTIES})
   else()
+    # The discovered tests get their properties as one flat list of name and
+    # value pairs, in which a second label would be taken for a property name
+    # and shift every pair after it.
+    list(LENGTH T_LABELS label_count)
+    if(label_count GREATER 1)
+      message(FATAL_ERROR "${name}: give one label, not ${T_LABELS}")
+    endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600 ${T_PROPERTIES})
   endif()
 endfunction()
