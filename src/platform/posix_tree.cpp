@@ -48,7 +48,7 @@ namespace {
         if (depth > max_tree_depth)
             return;
         for (auto const& name : entry_names(folder)) {
-            if (name.starts_with('.'))
+            if (name == "." || name == "..")
                 continue;
             struct stat info;
             if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)

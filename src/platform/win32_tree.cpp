@@ -1,6 +1,8 @@
 // DeleteTree on Windows: DeleteFileW and RemoveDirectoryW over a walk with
 // FindFirstFileW, on the wide names as they are on disk, so names without a
-// GBK form go as well. A read-only file refuses DeleteFileW and stays.
+// GBK form go as well. Names that begin with "." go like any other (only the
+// "." and ".." entries are passed over). A read-only file refuses DeleteFileW
+// and stays.
 
 #include "platform/files.h"
 
@@ -44,7 +46,7 @@ namespace {
         if (depth > max_tree_depth)
             return;
         for (auto const& entry : entries_of(folder)) {
-            if (entry.name.starts_with(L'.'))
+            if (entry.name == L"." || entry.name == L"..")
                 continue;
             std::wstring path = folder + L"\\" + entry.name;
             if (entry.directory) {

@@ -98,11 +98,10 @@ namespace {
 
         ClearWorkspace();
 
-        // The read-only file with the folders above it, the "." folder with
-        // its content and "iso" above it, and what is not the workspace's.
-        std::set<std::string> survivors
-            = { "iso", "iso/.svn", "iso/.svn/entries", "iso/WXPE", "iso/WXPE/SYSTEM32", "iso/WXPE/SYSTEM32/TOOL",
-                  "iso/WXPE/SYSTEM32/TOOL/kept", "iso/WXPE/SYSTEM32/TOOL/kept/readonly.txt", "not-ours.txt" };
+        // The read-only file with the folders above it, and what is not the
+        // workspace's; the "." folder goes with the rest.
+        std::set<std::string> survivors = { "iso", "iso/WXPE", "iso/WXPE/SYSTEM32", "iso/WXPE/SYSTEM32/TOOL",
+            "iso/WXPE/SYSTEM32/TOOL/kept", "iso/WXPE/SYSTEM32/TOOL/kept/readonly.txt", "not-ours.txt" };
         for (auto const& name : before) {
             if (name.starts_with("."))
                 survivors.insert(name); // the platform's own files beside the workspace

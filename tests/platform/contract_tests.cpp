@@ -247,7 +247,11 @@ TEST_F(Contract, DeleteTreeRemovesAWholeTree)
     EXPECT_FALSE(DeleteTree(at("tree")));
 }
 
-TEST_F(Contract, DeleteTreeLeavesDotNamesAndReadOnlyFilesWithTheirFolders)
+// Names that begin with "." are files and folders like any other (a program
+// folder copied into the image may hold them); left behind, they would turn
+// up in the next image unpacked into the same work tree. Read-only files stay,
+// and with them their folders.
+TEST_F(Contract, DeleteTreeTakesDotNamesAndLeavesReadOnlyFilesWithTheirFolders)
 {
     fs::create_directories(disk("tree/work/.svn"));
     write_file(disk("tree/work/.svn/entries"), "e");
@@ -258,12 +262,17 @@ TEST_F(Contract, DeleteTreeLeavesDotNamesAndReadOnlyFilesWithTheirFolders)
     write_file(disk("tree/locked/plain"), "p");
     fs::create_directories(disk("tree/gone/sub"));
     write_file(disk("tree/.profile"), "p");
+    write_file(disk("tree/..."), "dots");
 
     EXPECT_FALSE(DeleteTree(at("tree")));
-    for (auto name : { "tree/work/.svn/entries", "tree/locked/ro", "tree/.profile" })
-        EXPECT_TRUE(fs::exists(disk(name))) << name;
-    for (auto name : { "tree/work/file", "tree/locked/plain", "tree/gone" })
+    EXPECT_TRUE(fs::exists(disk("tree/locked/ro")));
+    for (auto name : { "tree/work", "tree/locked/plain", "tree/gone", "tree/.profile", "tree/..." })
         EXPECT_FALSE(fs::exists(disk(name))) << name;
+
+    fs::create_directories(disk("dotted/.hidden"));
+    write_file(disk("dotted/.hidden/.cfg"), "c");
+    EXPECT_TRUE(DeleteTree(at("dotted")));
+    EXPECT_FALSE(fs::exists(disk("dotted")));
 }
 
 TEST_F(Contract, DeleteTreeRefusesEmptyPathsDrivesAndRoots)

@@ -129,6 +129,9 @@ TEST_F(RoadTest, AnotherImageIsUnpackedAfresh)
 {
     choose_and_unpack();
     write_file(temp_dir() + "iso\\WXPE\\edited.txt", "edit");
+    // A dot-named file (as a copied program folder may bring) is the tree's
+    // like any other.
+    write_file(temp_dir() + "iso\\WXPE\\SYSTEM32\\TOOL\\.settings", "left");
     // Pressed again for the same file: the edited tree stays.
     program().run_handler(UnpackImage);
     EXPECT_TRUE(exists(temp_dir() + "iso\\WXPE\\edited.txt"));
@@ -139,6 +142,7 @@ TEST_F(RoadTest, AnotherImageIsUnpackedAfresh)
     program().run_handler(ChooseImageFile);
     program().run_handler(UnpackImage);
     EXPECT_FALSE(exists(temp_dir() + "iso\\WXPE\\edited.txt"));
+    EXPECT_FALSE(exists(temp_dir() + "iso\\WXPE\\SYSTEM32\\TOOL\\.settings"));
     EXPECT_EQ(window().超级列表框2.rows().size(), 6u);
 }
 
