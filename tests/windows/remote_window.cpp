@@ -157,4 +157,83 @@ bool select_browser_folder(HWND browser, std::wstring const& folder)
     return true;
 }
 
+std::wstring list_view_row(HWND list_view, int row)
+{
+    constexpr std::size_t text_capacity = 1024;
+    RemoteMemory memory(list_view, sizeof(LVITEMW) + text_capacity * sizeof(wchar_t));
+    if (!memory.valid())
+        return L"<no memory in the program>";
+    LVITEMW item {};
+    item.iSubItem = 0;
+    item.pszText = reinterpret_cast<wchar_t*>(memory.address() + sizeof item);
+    item.cchTextMax = text_capacity;
+    memory.write(0, &item, sizeof item);
+    auto length = SendMessageW(
+        list_view, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address()));
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    memory.read(sizeof item, text.data(), text.size() * sizeof(wchar_t));
+    return text;
+}
+
+bool select_list_view_row(HWND list_view, int row)
+{
+    RemoteMemory memory(list_view, sizeof(LVITEMW));
+    if (!memory.valid())
+        return false;
+    LVITEMW item {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    memory.write(0, &item, sizeof item);
+    return SendMessageW(
+               list_view, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.address()))
+        != FALSE;
+}
+
+HWND find_information_box(DWORD process_id)
+{
+    return find_top_level(process_id, L"信息：");
+}
+
+std::wstring information_text(HWND box)
+{
+    // The message is the box's one static text that is not its icon.
+    for (HWND child : direct_children(box)) {
+        if (_wcsicmp(class_name(child).c_str(), L"Static") == 0 && (style_of(child) & SS_TYPEMASK) != SS_ICON
+            && !window_text(child).empty())
+            return window_text(child);
+    }
+    return L"";
+}
+
+void press_ok(HWND box)
+{
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+HWND find_dialog_showing(DWORD process_id, std::wstring const& text)
+{
+    struct Search {
+        DWORD process_id;
+        std::wstring const* text;
+        HWND found;
+    } search { process_id, &text, nullptr };
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != search.process_id || !IsWindowVisible(window))
+                return TRUE;
+            for (HWND child : direct_children(window)) {
+                if (window_text(child) == *search.text) {
+                    search.found = window;
+                    return FALSE;
+                }
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }

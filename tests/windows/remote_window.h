@@ -40,6 +40,21 @@ void click(HWND button);
 // The text of the column `index` of a list view in another process.
 std::wstring list_view_column(HWND list_view, int index, int& width);
 int list_view_rows(HWND list_view);
+// The text of a row's first column.
+std::wstring list_view_row(HWND list_view, int row);
+// Makes `row` the one selected row, as a click on it does.
+bool select_list_view_row(HWND list_view, int row);
+
+// A visible top-level window of the process that shows `text` in one of
+// its children (a dialog found by its message, whatever its title).
+HWND find_dialog_showing(DWORD process_id, std::wstring const& text);
+
+// The top-level information box ("信息：") the process shows, or nothing.
+HWND find_information_box(DWORD process_id);
+// The message an information box shows.
+std::wstring information_text(HWND box);
+// Answers a message box with its OK button.
+void press_ok(HWND box);
 
 // Selects the folder in the shell's folder browser of another process.
 bool select_browser_folder(HWND browser, std::wstring const& folder);

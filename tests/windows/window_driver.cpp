@@ -7,11 +7,11 @@
 
 #include "remote_window.h"
 #include "screenshot.h"
+#include "window_controls.h"
 
 #include <commctrl.h>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 namespace tarnwell::test {
 
@@ -20,57 +20,6 @@ namespace {
     std::wstring g_program;
     std::wstring g_iso_tool;
     std::wstring g_artifacts;
-
-    struct ExpectedControl {
-        wchar_t const* name;
-        wchar_t const* class_name;
-        Rect rect;
-        wchar_t const* text;
-        bool visible;
-        bool enabled;
-        int checked; // BST_*, or -1 for a control without a check mark
-        LONG required_style;
-        LONG forbidden_style;
-    };
-
-    constexpr LONG list_view_style = LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-    constexpr LONG list_view_forbidden = LVS_SORTASCENDING | LVS_SORTDESCENDING | LVS_NOCOLUMNHEADER;
-    constexpr LONG many_lines = ES_MULTILINE | WS_VSCROLL | WS_HSCROLL;
-    constexpr LONG one_line_label = SS_CENTERIMAGE;
-
-    // The window right after start: the created handler has disabled the
-    // buttons that need an image and hidden 列表框1.
-    ExpectedControl const g_controls[] = {
-        { L"标签1", L"Static", { 3, 8, 185, 49 }, L"请先打开PE里的IS_文件", true, true, -1, 0, SS_CENTERIMAGE },
-        { L"编辑框1", L"Edit", { 302, 13, 184, 28 }, L"", true, false, -1, 0, ES_MULTILINE },
-        { L"按钮1", L"Button", { 495, 10, 80, 32 }, L"选择IS_文件", true, true, -1, 0, 0 },
-        { L"编辑框4", L"Edit", { 4, 67, 184, 28 }, L"", true, false, -1, 0, ES_MULTILINE },
-        { L"按钮2", L"Button", { 194, 63, 80, 32 }, L"选择添加目录", true, false, -1, 0, 0 },
-        { L"按钮4", L"Button", { 299, 62, 80, 32 }, L"解析IS_", true, false, -1, 0, 0 },
-        { L"编辑框3", L"Edit", { 4, 109, 184, 24 }, L"", true, false, -1, 0, ES_MULTILINE },
-        { L"组合框1", L"ComboBox", { 195, 110, 96, 20 }, L"添加到桌面", true, true, -1, CBS_DROPDOWNLIST, CBS_SORT },
-        { L"超级列表框1", L"SysListView32", { 301, 105, 275, 162 }, L"", true, true, -1, list_view_style,
-            list_view_forbidden },
-        { L"编辑框2", L"Edit", { 4, 142, 184, 24 }, L"", true, false, -1, 0, ES_MULTILINE },
-        { L"列表框1", L"ListBox", { 4, 183, 184, 78 }, L"", false, true, -1, WS_VSCROLL,
-            LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL },
-        { L"按钮7", L"Button", { 55, 280, 80, 32 }, L"确认添加", true, false, -1, 0, 0 },
-        { L"按钮3", L"Button", { 225, 327, 80, 32 }, L"封装成IS_", true, false, -1, 0, 0 },
-        { L"按钮5", L"Button", { 323, 280, 80, 32 }, L"移除列表", true, false, -1, 0, 0 },
-        { L"按钮6", L"Button", { 467, 280, 80, 32 }, L"确认删除", true, false, -1, 0, 0 },
-        { L"选择框2", L"Button", { 336, 319, 88, 24 }, L"自动备份", true, true, BST_UNCHECKED, 0, 0 },
-        { L"选择框1", L"Button", { 336, 336, 106, 33 }, L"使用最大压缩率", true, true, BST_CHECKED, 0, 0 },
-        { L"标签2", L"Static", { 509, 349, 72, 16 }, L"by-rk4756rk", true, true, -1, one_line_label, 0 },
-        // Never shown: they hold the handlers' state.
-        { L"编辑框5", L"Edit", { 880, 8, 64, 32 }, L"", false, false, -1, 0, ES_MULTILINE },
-        { L"编辑框6", L"Edit", { 704, 40, 336, 160 }, L"", false, true, -1, many_lines, 0 },
-        { L"编辑框7", L"Edit", { 664, 200, 328, 144 }, L"", false, true, -1, many_lines, 0 },
-        { L"编辑框8", L"Edit", { 752, 344, 176, 136 }, L"", false, true, -1, many_lines, 0 },
-        { L"标签3", L"Static", { 896, 120, 56, 32 }, L"", false, true, -1, one_line_label, 0 },
-        { L"标签4", L"Static", { 904, 152, 32, 24 }, L"1", false, true, -1, one_line_label, 0 },
-        { L"超级列表框2", L"SysListView32", { 864, 240, 328, 176 }, L"", false, true, -1, list_view_style,
-            list_view_forbidden },
-    };
 
     std::wstring temp_dir()
     {
@@ -144,15 +93,7 @@ namespace {
         }
         void SetUp() override { ASSERT_NE(s_window, nullptr) << "the program's window did not show"; }
 
-        static HWND control(ExpectedControl const& expected)
-        {
-            for (HWND child : direct_children(s_window)) {
-                if (_wcsicmp(class_name(child).c_str(), expected.class_name) == 0
-                    && rect_in_parent(child) == expected.rect)
-                    return child;
-            }
-            return nullptr;
-        }
+        static HWND control(ExpectedControl const& expected) { return find_control(s_window, expected); }
         static std::string rects_of_class(wchar_t const* kind)
         {
             std::string found;
@@ -165,14 +106,7 @@ namespace {
             }
             return found;
         }
-        static HWND control(wchar_t const* name)
-        {
-            for (auto const& expected : g_controls) {
-                if (std::wstring(expected.name) == name)
-                    return control(expected);
-            }
-            return nullptr;
-        }
+        static HWND control(wchar_t const* name) { return find_control(s_window, name); }
 
         static Started s_run;
         static HWND s_window;
@@ -387,94 +321,26 @@ namespace {
         EXPECT_EQ(window_text(control(L"编辑框1")), image);
     }
 
-    // A dialog of the process that shows `text` in one of its labels.
-    HWND find_dialog_showing(DWORD process_id, std::wstring const& text)
+    // The file chosen above is empty, no image: unpacking it is reported in
+    // an information box, and once that is answered the window takes input
+    // again with nothing listed.
+    TEST_F(MainWindowTest, a_file_that_is_no_image_is_reported_and_the_window_goes_on)
     {
-        struct Search {
-            DWORD process_id;
-            std::wstring const* text;
-            HWND found;
-        } search { process_id, &text, nullptr };
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto& search = *reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner != search.process_id || !IsWindowVisible(window))
-                    return TRUE;
-                for (HWND child : direct_children(window)) {
-                    if (window_text(child) == *search.text) {
-                        search.found = window;
-                        return FALSE;
-                    }
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    void write_file(std::wstring const& path, char const* content)
-    {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, content, static_cast<DWORD>(strlen(content)), &written, nullptr);
-        CloseHandle(file);
-    }
-
-    // Unpacking a file that is no image still enables 按钮2 (the commands
-    // it runs fail quietly); then the folder browser chooses a program folder
-    // and a double-click in the list of its files picks the main executable.
-    //
-    // Disabled: under Wine 8 on Xvfb the program stops answering messages
-    // once 按钮2 asks for the folder browser (the unpacking before it ends
-    // normally), so the browser is never found; the cause is not known yet.
-    // Run it with --gtest_also_run_disabled_tests.
-    TEST_F(MainWindowTest, DISABLED_folder_browser_chooses_the_program_folder_and_a_double_click_picks_its_file)
-    {
+        ASSERT_TRUE(IsWindowEnabled(control(L"按钮4")));
         click(control(L"按钮4"));
-        ASSERT_TRUE(wait_until([&] { return IsWindowEnabled(control(L"按钮2")); }, 120000));
-        // The unpacking handler has returned once the program waits for input.
-        WaitForInputIdle(s_run.process.hProcess, 120000);
-
-        auto folder = temp_dir() + L"tarnwell-window-test\\程序";
-        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        write_file(folder + L"\\工具.exe", "program");
-        write_file(folder + L"\\readme.txt", "text");
-
-        click(control(L"按钮2"));
-        HWND browser = nullptr;
-        ASSERT_TRUE(wait_until([&] {
-            return (browser = find_dialog_showing(s_run.process.dwProcessId, L"请选择您要添加程序的目录:")) != nullptr;
-        })) << "the folder browser did not open with its title";
-        EXPECT_FALSE(IsWindowEnabled(s_window)) << "the main window takes input under the folder browser";
-        ASSERT_TRUE(select_browser_folder(browser, folder));
-        PostMessageW(
-            browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
-        ASSERT_TRUE(wait_until([&] { return window_text(control(L"编辑框4")) == folder; }))
-            << "编辑框4 shows " << testing::PrintToString(window_text(control(L"编辑框4")));
-
-        HWND list = control(L"列表框1");
-        EXPECT_TRUE(IsWindowVisible(list));
-        EXPECT_EQ(window_text(control(L"标签1")), L"请在左边的列表框选择添加软件的主执行文件,如.exe等,然后双击.");
-        ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-        wchar_t first[MAX_PATH] {};
-        SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
-        EXPECT_TRUE(std::wstring(first) == L"工具.exe" || std::wstring(first) == L"readme.txt")
-            << "item 0 is " << testing::PrintToString(std::wstring(first));
-
-        // A double-click on the first item, as the mouse makes it.
-        LPARAM point = MAKELPARAM(8, 6);
-        for (UINT message : { WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP })
-            PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, point);
-        ASSERT_TRUE(wait_until([&] { return window_text(control(L"编辑框2")) == first; }))
-            << "编辑框2 shows " << testing::PrintToString(window_text(control(L"编辑框2")));
-        EXPECT_FALSE(IsWindowVisible(list));
-        EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
-        EXPECT_EQ(window_text(control(L"编辑框3")), L"输入桌面显示文件名");
-        EXPECT_TRUE(IsWindowEnabled(control(L"编辑框3")));
-        EXPECT_TRUE(IsWindowEnabled(control(L"按钮7")));
-        EXPECT_FALSE(IsWindowEnabled(control(L"按钮3")));
+        HWND box = nullptr;
+        ASSERT_TRUE(
+            wait_until([&] { return (box = find_information_box(s_run.process.dwProcessId)) != nullptr; }, 120000))
+            << "no information box after unpacking a file that is no image";
+        EXPECT_EQ(information_text(box), L"解析失败");
+        EXPECT_FALSE(IsWindowEnabled(s_window)) << "the main window takes input under the information box";
+        press_ok(box);
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(box); }));
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutW(s_window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+            << "the window stopped answering";
+        EXPECT_TRUE(IsWindowEnabled(s_window));
+        EXPECT_EQ(list_view_rows(control(L"超级列表框1")), 0);
     }
 
     TEST_F(MainWindowTest, closing_the_window_ends_the_run_and_clears_the_workspace)
