@@ -6,12 +6,15 @@
 #include "iso/byte_source.h"
 #include "iso/image_reader.h"
 #include "iso/image_writer.h"
+#include "iso/sparse_output.h"
 #include "iso/writer_names.h"
 
 #include "common/file_io.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 
 using namespace tarnwell::iso;
 
@@ -127,6 +130,44 @@ TEST(IsoWriterNames, UniqueAndWithinEachTreesLimits)
     EXPECT_EQ(iso[0], "README.TXT;1");
     EXPECT_EQ(iso[4], "A_B_.TXT;1");
     EXPECT_EQ(iso[5], "__.TXT;1"); // one "_" per character
+}
+
+// Zeros that are skipped read back as zeros, and a file that ends in them
+// still has its full length.
+TEST(IsoSparseOutput, SkippedZerosReadBackAsZeros)
+{
+    std::string const zeros(10000, '\0');
+    struct Case {
+        char const* name;
+        std::vector<std::string> pieces;
+    };
+    Case const cases[] = {
+        { "data only", { "abc", "def" } },
+        { "zeros between data", { "head", zeros, zeros.substr(0, 100), "tail" } },
+        { "ends in zeros", { "head", zeros } },
+        { "zeros only", { zeros, zeros.substr(0, 1) } },
+        { "starts with zeros, then a zero inside data", { zeros, std::string("a\0b", 3) } },
+        { "nothing", {} },
+    };
+    for (auto const& test_case : cases) {
+        tarnwell::test::ScratchFolder scratch;
+        auto path = (scratch.path() / "out.bin").string();
+        auto out = tarnwell::tools::AtomicOutputFile::create(path);
+        ASSERT_TRUE(out);
+        SparseOutput sink(*out);
+        std::string expected;
+        for (auto const& piece : test_case.pieces) {
+            ASSERT_TRUE(sink.write(std::span(reinterpret_cast<std::uint8_t const*>(piece.data()), piece.size())));
+            expected += piece;
+        }
+        ASSERT_TRUE(sink.finish());
+        EXPECT_EQ(sink.position(), expected.size()) << test_case.name;
+        ASSERT_TRUE(out->commit());
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        EXPECT_TRUE(content.str() == expected) << test_case.name;
+    }
 }
 
 }

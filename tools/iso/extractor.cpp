@@ -1,8 +1,10 @@
 #include "iso/extractor.h"
 #include "iso/layout.h"
+#include "iso/sparse_output.h"
 
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -46,14 +48,25 @@ namespace {
         auto output = tools::AtomicOutputFile::create(local);
         if (!output)
             return std::unexpected(output.error());
+        // Zeros are left unwritten: a sparse file in the image stays sparse.
+        SparseOutput sink(*output);
         for (auto const& extent : file.extents) {
             if (extent.length == 0)
                 continue; // an empty file may name any sector
-            std::uint64_t offset = std::uint64_t { extent.sector } * layout::sector_size;
-            if (auto copied = m_source.copy_to(*output, offset, extent.length, m_buffer); !copied)
-                return copied;
-            m_progress.advance(extent.length);
+            std::uint64_t start = std::uint64_t { extent.sector } * layout::sector_size;
+            for (std::uint64_t done = 0; done < extent.length;) {
+                auto piece = std::span(m_buffer).first(
+                    static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), extent.length - done)));
+                if (auto read = m_source.read_at(start + done, piece); !read)
+                    return read;
+                if (auto written = sink.write(piece); !written)
+                    return written;
+                done += piece.size();
+                m_progress.advance(piece.size());
+            }
         }
+        if (auto finished = sink.finish(); !finished)
+            return finished;
         if (auto committed = output->commit_without_flush(); !committed)
             return std::unexpected(committed.error());
         return tools::set_modified_time(local, file.modified);

@@ -6,7 +6,9 @@
 // tables (ISO 9660 L and M, Joliet L and M); the ISO 9660 folders, then the
 // Joliet ones, breadth first; the boot catalog when it is no file of the
 // tree; then the content of every file and boot image, each starting on a
-// sector. Both trees point at the same content.
+// sector. Both trees point at the same content. Runs of zeros are left
+// unwritten (holes where the file system keeps them), so a large sparse file
+// costs the image neither disk space nor writing time.
 
 #include "iso/image_writer.h"
 #include "iso/boot_catalog_reader.h"
@@ -14,6 +16,7 @@
 #include "iso/dates.h"
 #include "iso/layout.h"
 #include "iso/names.h"
+#include "iso/sparse_output.h"
 
 #include <algorithm>
 #include <cstring>
@@ -113,8 +116,7 @@ namespace {
         std::vector<std::uint8_t> folder_bytes(std::vector<PlannedFolder> const& folders, size_t index) const;
         size_t put_record(std::uint8_t* at, std::string const& identifier, std::uint32_t sector, std::uint32_t length,
             std::uint8_t flags, Node const& node) const;
-        Result<void> write_content(
-            tools::AtomicOutputFile&, PlannedContent const&, std::vector<std::uint8_t>& buffer, Progress&);
+        Result<void> write_content(SparseOutput&, PlannedContent const&, std::vector<std::uint8_t>& buffer, Progress&);
 
         Image const& m_image;
         ContentReader& m_reader;
@@ -583,8 +585,8 @@ namespace {
 
 namespace {
 
-    Result<void> Writer::write_content(tools::AtomicOutputFile& out, PlannedContent const& content,
-        std::vector<std::uint8_t>& buffer, Progress& progress)
+    Result<void> Writer::write_content(
+        SparseOutput& out, PlannedContent const& content, std::vector<std::uint8_t>& buffer, Progress& progress)
     {
         if (!content.node) {
             progress.advance(content.bytes.size());
@@ -608,8 +610,9 @@ namespace {
         return out.write(std::span(buffer).first(static_cast<size_t>(padding)));
     }
 
-    Result<void> Writer::write(tools::AtomicOutputFile& out, Progress& progress)
+    Result<void> Writer::write(tools::AtomicOutputFile& file, Progress& progress)
     {
+        SparseOutput out(file);
         std::vector<std::uint8_t> buffer(copy_buffer_size);
         // The boot information table's checksum covers the image from byte
         // 64, which the table does not touch: read it once before writing.
@@ -670,8 +673,10 @@ namespace {
             if (auto written = write_content(out, content, buffer, progress); !written)
                 return written;
         }
-        if (out.written() != std::uint64_t { m_total_sectors } * sector_size)
-            return fail(ErrorCode::Corrupt, out.written(), "the written image does not match its layout");
+        if (auto finished = out.finish(); !finished)
+            return finished;
+        if (file.written() != std::uint64_t { m_total_sectors } * sector_size)
+            return fail(ErrorCode::Corrupt, file.written(), "the written image does not match its layout");
         return {};
     }
 
