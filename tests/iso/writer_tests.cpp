@@ -11,6 +11,7 @@
 
 #include "common/file_io.h"
 
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
@@ -167,6 +168,72 @@ TEST(IsoSparseOutput, SkippedZerosReadBackAsZeros)
         std::ostringstream content;
         content << in.rdbuf();
         EXPECT_TRUE(content.str() == expected) << test_case.name;
+    }
+}
+
+// Copying: pieces with data are appended, pieces that start with zeros are
+// looked at whole; either way the copy reads back as the source.
+TEST(IsoSparseOutput, CopiesEveryLayoutOfDataAndZeros)
+{
+    class MemoryCopySource final : public CopySource {
+    public:
+        explicit MemoryCopySource(std::string const& bytes)
+            : m_bytes(bytes)
+        {
+        }
+        tarnwell::tools::Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+        {
+            std::memcpy(buffer.data(), m_bytes.data() + offset, buffer.size());
+            return {};
+        }
+        tarnwell::tools::Result<void> append(tarnwell::tools::AtomicOutputFile& out, std::uint64_t offset,
+            std::uint64_t length, std::span<std::uint8_t>) override
+        {
+            return out.write(std::span(reinterpret_cast<std::uint8_t const*>(m_bytes.data()) + offset, length));
+        }
+
+    private:
+        std::string const& m_bytes;
+    };
+    auto zeros = [](size_t count) { return std::string(count, '\0'); };
+    auto data = [](size_t count) {
+        std::string bytes(count, 'd');
+        for (size_t i = 0; i < count; i += 7)
+            bytes[i] = '\0'; // zeros inside data are data
+        return bytes;
+    };
+    size_t const piece = 8192; // the buffer: two probes' worth
+    struct Case {
+        char const* name;
+        std::string source;
+    };
+    Case const cases[] = {
+        { "data only", data(3 * piece + 5) },
+        { "data late in a piece that starts with zeros", zeros(5000) + data(piece) },
+        { "a hole between data", data(piece) + zeros(2 * piece) + data(100) },
+        { "ends in a hole", data(100) + zeros(3 * piece) },
+        { "zeros only", zeros(3 * piece + 1) },
+        { "one zero byte", zeros(1) },
+    };
+    for (auto const& test_case : cases) {
+        tarnwell::test::ScratchFolder scratch;
+        auto path = (scratch.path() / "out.bin").string();
+        auto out = tarnwell::tools::AtomicOutputFile::create(path);
+        ASSERT_TRUE(out);
+        SparseOutput sink(*out);
+        MemoryCopySource source(test_case.source);
+        std::vector<std::uint8_t> buffer(piece);
+        Progress progress("test", 0, true);
+        // Copied in two calls, the second continuing after a hole or data.
+        size_t half = test_case.source.size() / 2;
+        ASSERT_TRUE(sink.copy(source, 0, half, buffer, progress)) << test_case.name;
+        ASSERT_TRUE(sink.copy(source, half, test_case.source.size() - half, buffer, progress)) << test_case.name;
+        ASSERT_TRUE(sink.finish());
+        ASSERT_TRUE(out->commit());
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        EXPECT_TRUE(content.str() == test_case.source) << test_case.name;
     }
 }
 

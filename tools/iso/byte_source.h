@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -18,6 +19,21 @@ public:
     virtual std::uint64_t size() const = 0;
     // Fills `buffer` from `offset`; reading past the end is Truncated.
     virtual tools::Result<void> read_at(std::uint64_t offset, std::span<std::uint8_t> buffer) const = 0;
+    // Appends `length` bytes from `offset` to `out`, through `buffer`.
+    virtual tools::Result<void> copy_to(
+        tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length, std::span<std::uint8_t> buffer) const
+    {
+        while (length > 0) {
+            auto piece = buffer.first(static_cast<size_t>(std::min<std::uint64_t>(length, buffer.size())));
+            if (auto read = read_at(offset, piece); !read)
+                return read;
+            if (auto written = out.write(piece); !written)
+                return written;
+            offset += piece.size();
+            length -= piece.size();
+        }
+        return {};
+    }
 };
 
 class FileSource final : public ByteSource {
@@ -31,6 +47,14 @@ public:
     {
         return m_file.read_at(offset, buffer);
     }
+#ifndef _WIN32
+    // Copied by the kernel (copy_file_range); on Windows through `buffer`.
+    tools::Result<void> copy_to(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
+        std::span<std::uint8_t>) const override
+    {
+        return out.write_from(m_file, offset, length);
+    }
+#endif
 
 private:
     tools::InputFile const& m_file;

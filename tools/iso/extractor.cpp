@@ -4,7 +4,6 @@
 
 #include "common/file_io.h"
 
-#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -15,6 +14,26 @@ namespace {
     // Content is copied in pieces of this size: large enough for the disk
     // to stream, small enough that memory stays flat.
     constexpr size_t copy_buffer_size = 1u << 20;
+
+    class ImageCopySource final : public CopySource {
+    public:
+        explicit ImageCopySource(ByteSource const& source)
+            : m_source(source)
+        {
+        }
+        tools::Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+        {
+            return m_source.read_at(offset, buffer);
+        }
+        tools::Result<void> append(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
+            std::span<std::uint8_t> buffer) override
+        {
+            return m_source.copy_to(out, offset, length, buffer);
+        }
+
+    private:
+        ByteSource const& m_source;
+    };
 
     class Extractor {
     public:
@@ -50,20 +69,13 @@ namespace {
             return std::unexpected(output.error());
         // Zeros are left unwritten: a sparse file in the image stays sparse.
         SparseOutput sink(*output);
+        ImageCopySource source(m_source);
         for (auto const& extent : file.extents) {
             if (extent.length == 0)
                 continue; // an empty file may name any sector
             std::uint64_t start = std::uint64_t { extent.sector } * layout::sector_size;
-            for (std::uint64_t done = 0; done < extent.length;) {
-                auto piece = std::span(m_buffer).first(
-                    static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), extent.length - done)));
-                if (auto read = m_source.read_at(start + done, piece); !read)
-                    return read;
-                if (auto written = sink.write(piece); !written)
-                    return written;
-                done += piece.size();
-                m_progress.advance(piece.size());
-            }
+            if (auto copied = sink.copy(source, start, extent.length, m_buffer, m_progress); !copied)
+                return copied;
         }
         if (auto finished = sink.finish(); !finished)
             return finished;

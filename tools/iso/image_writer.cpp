@@ -633,29 +633,59 @@ namespace {
 
 namespace {
 
+    // One content of the model as SparseOutput::copy takes it.
+    class NodeCopySource final : public CopySource {
+    public:
+        NodeCopySource(ContentReader& reader, Node const& node)
+            : m_reader(reader)
+            , m_node(node)
+        {
+        }
+        Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+        {
+            return m_reader.read(m_node, offset, buffer);
+        }
+        Result<void> append(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
+            std::span<std::uint8_t> buffer) override
+        {
+            return m_reader.append(m_node, offset, length, out, buffer);
+        }
+
+    private:
+        ContentReader& m_reader;
+        Node const& m_node;
+    };
+
+    // A boot image whose information table is refilled passes through the
+    // buffer; other content is copied.
     Result<void> Writer::write_content(SparseOutput& out, PlannedContent const& content, Progress& progress)
     {
-        auto& buffer = m_buffer;
         if (!content.node) {
             progress.advance(content.bytes.size());
             return out.write(content.bytes);
         }
-        for (std::uint64_t offset = 0; offset < content.size;) {
-            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), content.size - offset));
-            auto chunk = std::span(buffer).first(piece);
-            if (auto read = m_reader.read(*content.node, offset, chunk); !read)
-                return read;
-            if (offset == 0 && content.boot_info_table && piece >= layout::boot_info_table::checksum_start)
-                fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
-                    static_cast<std::uint32_t>(content.size), content.boot_checksum);
-            if (auto written = out.write(chunk); !written)
-                return written;
-            offset += piece;
-            progress.advance(piece);
+        if (content.boot_info_table) {
+            for (std::uint64_t offset = 0; offset < content.size;) {
+                size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), content.size - offset));
+                auto chunk = std::span(m_buffer).first(piece);
+                if (auto read = m_reader.read(*content.node, offset, chunk); !read)
+                    return read;
+                if (offset == 0 && piece >= layout::boot_info_table::checksum_start)
+                    fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
+                        static_cast<std::uint32_t>(content.size), content.boot_checksum);
+                if (auto written = out.write(chunk); !written)
+                    return written;
+                offset += piece;
+                progress.advance(piece);
+            }
+        } else {
+            NodeCopySource source(m_reader, *content.node);
+            if (auto copied = out.copy(source, 0, content.size, m_buffer, progress); !copied)
+                return copied;
         }
         std::uint64_t padding = std::uint64_t { sectors_for(content.size) } * sector_size - content.size;
-        std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(padding), 0);
-        return out.write(std::span(buffer).first(static_cast<size_t>(padding)));
+        std::fill(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(padding), 0);
+        return out.write(std::span(m_buffer).first(static_cast<size_t>(padding)));
     }
 
     Result<void> Writer::write(tools::AtomicOutputFile& file, Progress& progress)
