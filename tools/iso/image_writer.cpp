@@ -633,55 +633,29 @@ namespace {
 
 namespace {
 
-    // One content of the model as SparseOutput::copy takes it.
-    class NodeCopySource final : public CopySource {
-    public:
-        NodeCopySource(ContentReader& reader, Node const& node)
-            : m_reader(reader)
-            , m_node(node)
-        {
-        }
-        Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
-        {
-            return m_reader.read(m_node, offset, buffer);
-        }
-        Result<void> append(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
-            std::span<std::uint8_t> buffer) override
-        {
-            return m_reader.append(m_node, offset, length, out, buffer);
-        }
-
-    private:
-        ContentReader& m_reader;
-        Node const& m_node;
-    };
-
-    // A boot image whose information table is refilled passes through the
-    // buffer; other content is copied.
+    // Content passes through the buffer, where the boot information table
+    // is refilled and zeros are seen (SparseOutput leaves them unwritten).
+    // Measured against copy_file_range with a look at each piece's first
+    // page, as extraction does: reading is faster here, where a piece is
+    // mostly a whole small file appended to one large output.
     Result<void> Writer::write_content(SparseOutput& out, PlannedContent const& content, Progress& progress)
     {
         if (!content.node) {
             progress.advance(content.bytes.size());
             return out.write(content.bytes);
         }
-        if (content.boot_info_table) {
-            for (std::uint64_t offset = 0; offset < content.size;) {
-                size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), content.size - offset));
-                auto chunk = std::span(m_buffer).first(piece);
-                if (auto read = m_reader.read(*content.node, offset, chunk); !read)
-                    return read;
-                if (offset == 0 && piece >= layout::boot_info_table::checksum_start)
-                    fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
-                        static_cast<std::uint32_t>(content.size), content.boot_checksum);
-                if (auto written = out.write(chunk); !written)
-                    return written;
-                offset += piece;
-                progress.advance(piece);
-            }
-        } else {
-            NodeCopySource source(m_reader, *content.node);
-            if (auto copied = out.copy(source, 0, content.size, m_buffer, progress); !copied)
-                return copied;
+        for (std::uint64_t offset = 0; offset < content.size;) {
+            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), content.size - offset));
+            auto chunk = std::span(m_buffer).first(piece);
+            if (auto read = m_reader.read(*content.node, offset, chunk); !read)
+                return read;
+            if (offset == 0 && content.boot_info_table && piece >= layout::boot_info_table::checksum_start)
+                fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
+                    static_cast<std::uint32_t>(content.size), content.boot_checksum);
+            if (auto written = out.write(chunk); !written)
+                return written;
+            offset += piece;
+            progress.advance(piece);
         }
         std::uint64_t padding = std::uint64_t { sectors_for(content.size) } * sector_size - content.size;
         std::fill(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(padding), 0);

@@ -12,7 +12,6 @@
 #include "common/error.h"
 #include "common/file_io.h"
 
-#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,22 +23,6 @@ class ContentReader {
 public:
     virtual ~ContentReader() = default;
     virtual tools::Result<void> read(Node const& content, std::uint64_t offset, std::span<std::uint8_t> buffer) = 0;
-    // Appends `length` bytes of the content from `offset` to `out`; readers
-    // backed by files let the kernel copy them. `buffer` is scratch space.
-    virtual tools::Result<void> append(Node const& content, std::uint64_t offset, std::uint64_t length,
-        tools::AtomicOutputFile& out, std::span<std::uint8_t> buffer)
-    {
-        while (length > 0) {
-            auto piece = buffer.first(static_cast<size_t>(std::min<std::uint64_t>(length, buffer.size())));
-            if (auto read = this->read(content, offset, piece); !read)
-                return read;
-            if (auto written = out.write(piece); !written)
-                return written;
-            offset += piece.size();
-            length -= piece.size();
-        }
-        return {};
-    }
 };
 
 struct WriteOptions {

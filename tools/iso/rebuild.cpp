@@ -57,35 +57,8 @@ namespace {
             return {};
         }
 
-        Result<void> append(Node const& node, std::uint64_t offset, std::uint64_t length, tools::AtomicOutputFile& out,
-            std::span<std::uint8_t> buffer) override
-        {
-            if (node.source == ContentSource::Local) {
-                if (auto opened = open_local(node); !opened)
-                    return opened;
-                return out.write_from(*m_local, offset, length);
-            }
-            for (auto const& extent : node.extents) {
-                if (length == 0)
-                    break;
-                if (offset >= extent.length) {
-                    offset -= extent.length;
-                    continue;
-                }
-                auto piece = std::min<std::uint64_t>(extent.length - offset, length);
-                std::uint64_t at = std::uint64_t { extent.sector } * layout::sector_size + offset;
-                if (auto copied = m_image.copy_to(out, at, piece, buffer); !copied)
-                    return copied;
-                length -= piece;
-                offset = 0;
-            }
-            if (length != 0)
-                return fail(ErrorCode::Truncated, offset, "content of " + node.name + " ends early");
-            return {};
-        }
-
     private:
-        Result<void> open_local(Node const& node)
+        Result<void> read_local(Node const& node, std::uint64_t offset, std::span<std::uint8_t> buffer)
         {
             if (!m_local || m_local_path != node.local_path) {
                 auto opened = tools::InputFile::open(node.local_path);
@@ -96,13 +69,6 @@ namespace {
             }
             if (m_local->size() != node.size)
                 return fail(ErrorCode::Io, 0, node.local_path + " changed while the image was written");
-            return {};
-        }
-
-        Result<void> read_local(Node const& node, std::uint64_t offset, std::span<std::uint8_t> buffer)
-        {
-            if (auto opened = open_local(node); !opened)
-                return opened;
             return m_local->read_at(offset, buffer);
         }
 
