@@ -644,6 +644,9 @@ namespace {
             progress.advance(content.bytes.size());
             return out.write(content.bytes);
         }
+        // The zeros up to the next sector go out with the last piece when
+        // they fit behind it: one write less per file.
+        auto padding = static_cast<size_t>(std::uint64_t { sectors_for(content.size) } * sector_size - content.size);
         for (std::uint64_t offset = 0; offset < content.size;) {
             size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), content.size - offset));
             auto chunk = std::span(m_buffer).first(piece);
@@ -652,14 +655,16 @@ namespace {
             if (offset == 0 && content.boot_info_table && piece >= layout::boot_info_table::checksum_start)
                 fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
                     static_cast<std::uint32_t>(content.size), content.boot_checksum);
-            if (auto written = out.write(chunk); !written)
-                return written;
             offset += piece;
+            size_t tail = offset == content.size && piece + padding <= m_buffer.size() ? padding : 0;
+            std::fill_n(m_buffer.begin() + static_cast<std::ptrdiff_t>(piece), tail, 0);
+            padding -= tail;
+            if (auto written = out.write(std::span(m_buffer).first(piece + tail)); !written)
+                return written;
             progress.advance(piece);
         }
-        std::uint64_t padding = std::uint64_t { sectors_for(content.size) } * sector_size - content.size;
-        std::fill(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(padding), 0);
-        return out.write(std::span(m_buffer).first(static_cast<size_t>(padding)));
+        std::fill_n(m_buffer.begin(), padding, 0);
+        return out.write(std::span(m_buffer).first(padding));
     }
 
     Result<void> Writer::write(tools::AtomicOutputFile& file, Progress& progress)
