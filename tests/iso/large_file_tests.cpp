@@ -88,13 +88,14 @@ int tarniso(std::string const& arguments)
 struct TreeView {
     char const* name;
     char const* options;
+    char const* before_path;
     char const* huge_path;
     char const* after_path;
 };
 
 TreeView const views[] = {
-    { "Joliet", "", "/BIG/huge.bin", "/BIG/zz-after.txt" },
-    { "ISO 9660", "-read_fs ecma119", "/BIG/HUGE.BIN", "/BIG/ZZ_AFTER.TXT" },
+    { "Joliet", "", "/BIG/a-before.txt", "/BIG/huge.bin", "/BIG/zz-after.txt" },
+    { "ISO 9660", "-read_fs ecma119", "/BIG/A_BEFORE.TXT", "/BIG/HUGE.BIN", "/BIG/ZZ_AFTER.TXT" },
 };
 
 std::string xorriso_cut(fs::path const& image, TreeView const& view, std::string const& path, std::uint64_t offset,
@@ -218,7 +219,8 @@ void expect_whole_in_peers(fs::path const& image, fs::path const& scratch)
         EXPECT_EQ(xorriso_size(image, view, view.huge_path, scratch), big_size) << view.name << " of " << image;
         expect_split_file(
             image, xorriso_sections(image, view, view.huge_path, scratch), std::string("xorriso (") + view.name + ")");
-        // The record after the file's last extent is a file of its own.
+        // The records around the file's extents are files of their own.
+        EXPECT_EQ(xorriso_cut(image, view, view.before_path, 0, 6, scratch), "before") << view.name << " of " << image;
         EXPECT_EQ(xorriso_cut(image, view, view.after_path, 0, 5, scratch), "after") << view.name << " of " << image;
     }
     for (auto const* tree : { "", "-J" })
@@ -240,12 +242,16 @@ void expect_whole_in_our_extraction(fs::path const& image, fs::path const& scrat
 
 std::vector<std::string> root_names(fs::path const& image)
 {
+    std::vector<std::string> names;
     auto file = tarnwell::tools::InputFile::open(image.string());
     EXPECT_TRUE(file);
+    if (!file)
+        return names;
     tarnwell::iso::FileSource source(*file);
     auto read = tarnwell::iso::read_image(source);
     EXPECT_TRUE(read);
-    std::vector<std::string> names;
+    if (!read)
+        return names;
     for (auto const& child : read->image.root.children)
         names.push_back(child.name);
     std::sort(names.begin(), names.end());
@@ -289,6 +295,9 @@ TEST(IsoLargeFile, SplitIntoExtentsAndReadBackWhole)
     EXPECT_EQ(
         xorriso_cut(removed, views[0], views[0].huge_path, tail.offset, tail.bytes.size(), scratch.path()), tail.bytes);
     expect_whole_in_our_extraction(removed, scratch.path());
+    // No temporary output is left behind.
+    for (auto const& entry : fs::recursive_directory_iterator(scratch.path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 }
