@@ -115,7 +115,8 @@ namespace {
         Result<bool> same_content(Node const& a, Node const& b, std::uint64_t size);
         Result<std::uint64_t> fingerprint(Node const& node, std::uint64_t length);
         Result<std::uint64_t> full_fingerprint(size_t content);
-        Result<std::optional<size_t>> equal_content(Node const& file, std::vector<size_t> const& candidates);
+        Result<std::optional<size_t>> equal_content(
+            Node const& file, std::vector<size_t> const& candidates, std::optional<std::uint64_t>& print);
         void plan_tree(std::vector<PlannedFolder>& folders, NameStyle style);
         std::uint32_t folder_size(PlannedFolder const& folder) const;
         void plan_boot();
@@ -207,12 +208,13 @@ namespace {
     }
 
     // The content among `candidates` (which share the file's size and first
-    // bytes) that equals the file's, if any.
-    Result<std::optional<size_t>> Writer::equal_content(Node const& file, std::vector<size_t> const& candidates)
+    // bytes) that equals the file's, if any. `print` receives the file's
+    // whole fingerprint when it had to be taken.
+    Result<std::optional<size_t>> Writer::equal_content(
+        Node const& file, std::vector<size_t> const& candidates, std::optional<std::uint64_t>& print)
     {
         if (candidates.empty())
             return std::nullopt;
-        std::optional<std::uint64_t> print;
         if (file.size > head_size) {
             auto whole = fingerprint(file, file.size);
             if (!whole)
@@ -268,12 +270,13 @@ namespace {
                 }
                 by_extent[key] = m_contents.size();
             }
+            std::optional<std::uint64_t> whole;
             if (m_options.optimize && file->size > 0 && size_count[file->size] > 1) {
                 auto head = fingerprint(*file, std::min<std::uint64_t>(file->size, head_size));
                 if (!head)
                     return std::unexpected(head.error());
                 auto& candidates = by_head[{ *head, file->size }];
-                auto match = equal_content(*file, candidates);
+                auto match = equal_content(*file, candidates, whole);
                 if (!match)
                     return std::unexpected(match.error());
                 if (*match) {
@@ -286,6 +289,7 @@ namespace {
             }
             m_content_of[file] = m_contents.size();
             m_contents.push_back(planned(file, file->size));
+            m_contents.back().full_fingerprint = whole;
         }
         return {};
     }
