@@ -202,7 +202,7 @@ TEST(IsoSparseOutput, CopiesEveryLayoutOfDataAndZeros)
             bytes[i] = '\0'; // zeros inside data are data
         return bytes;
     };
-    size_t const piece = 8192; // the buffer: two probes' worth
+    size_t const piece = 256 * 1024; // the buffer: long pieces are looked at
     struct Case {
         char const* name;
         std::string source;
@@ -210,6 +210,7 @@ TEST(IsoSparseOutput, CopiesEveryLayoutOfDataAndZeros)
     Case const cases[] = {
         { "data only", data(3 * piece + 5) },
         { "data late in a piece that starts with zeros", zeros(5000) + data(piece) },
+        { "a short piece of zeros at the end", data(piece) + zeros(100) },
         { "a hole between data", data(piece) + zeros(2 * piece) + data(100) },
         { "ends in a hole", data(100) + zeros(3 * piece) },
         { "zeros only", zeros(3 * piece + 1) },

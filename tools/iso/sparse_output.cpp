@@ -11,6 +11,9 @@ namespace {
     // content seldom starts a piece with a page of zeros; when it does, the
     // piece is read whole, so the guess costs time, never bytes.
     constexpr size_t probe_size = 4096;
+    // Shorter pieces (most files of a PE tree) are appended without a look:
+    // a hole in them would save little, and the look costs a read each.
+    constexpr size_t min_probed_piece = 64 * 1024;
     // Shorter runs of zeros are written: a hole smaller than a file system
     // block saves nothing, and the next write would have to end it anyway.
     constexpr size_t min_hole = 4096;
@@ -40,9 +43,12 @@ tools::Result<void> SparseOutput::copy(
     for (std::uint64_t done = 0; done < length;) {
         auto piece = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
         auto probe = buffer.first(std::min(probe_size, piece));
-        if (auto read = source.read(offset + done, probe); !read)
-            return read;
-        if (all_zero(probe)) {
+        bool look = piece >= min_probed_piece;
+        if (look) {
+            if (auto read = source.read(offset + done, probe); !read)
+                return read;
+        }
+        if (look && all_zero(probe)) {
             auto rest = buffer.subspan(probe.size(), piece - probe.size());
             if (auto read = source.read(offset + done + probe.size(), rest); !read)
                 return read;

@@ -39,9 +39,9 @@ public:
 
     tools::Result<void> write(std::span<std::uint8_t const> data);
     // Appends `length` bytes of `source` from `offset`, a buffer's size at a
-    // time. A piece whose first page holds data is appended directly; only
-    // a piece that starts with zeros is read whole, and skipped if it is all
-    // zeros.
+    // time. A short piece, or one whose first page holds data, is appended
+    // directly; only a long piece that starts with zeros is read whole, and
+    // skipped if it is all zeros.
     tools::Result<void> copy(
         CopySource&, std::uint64_t offset, std::uint64_t length, std::span<std::uint8_t> buffer, Progress&);
     // Gives the file its full length when it ends in skipped zeros.
