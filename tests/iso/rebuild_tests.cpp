@@ -259,6 +259,11 @@ TEST(IsoRebuild, OptimizeStoresEqualFilesOnce)
     for (auto name : { "a.bin", "b.bin", "c.bin" })
         write_file(source / "DUP" / name, shared, source_time);
     write_file(source / "DUP" / "other.bin", pseudo_random(1 << 20, 10), source_time);
+    // Equal to the shared content but for its last byte: alike as far as a
+    // look at the first bytes goes, yet content of its own.
+    std::string late = shared;
+    late.back() = static_cast<char>(late.back() ^ 1);
+    write_file(source / "DUP" / "late.bin", late, source_time);
     make_folder(scratch.path() / "empty", source_time);
     auto base = scratch.path() / "base.iso";
     ASSERT_EQ(
@@ -275,6 +280,7 @@ TEST(IsoRebuild, OptimizeStoresEqualFilesOnce)
         EXPECT_TRUE(tree[name].content == shared) << name;
     EXPECT_EQ(tree["/DUP/other.bin"].content.size(), 1u << 20);
     EXPECT_FALSE(tree["/DUP/other.bin"].content == shared);
+    EXPECT_TRUE(tree["/DUP/late.bin"].content == late);
 }
 
 TEST(IsoRebuild, RefusesWhatItCannotDoAndLeavesNoOutput)

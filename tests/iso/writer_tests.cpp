@@ -6,12 +6,16 @@
 #include "iso/byte_source.h"
 #include "iso/image_reader.h"
 #include "iso/image_writer.h"
+#include "iso/sparse_output.h"
 #include "iso/writer_names.h"
 
 #include "common/file_io.h"
 
+#include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 
 using namespace tarnwell::iso;
 
@@ -127,6 +131,111 @@ TEST(IsoWriterNames, UniqueAndWithinEachTreesLimits)
     EXPECT_EQ(iso[0], "README.TXT;1");
     EXPECT_EQ(iso[4], "A_B_.TXT;1");
     EXPECT_EQ(iso[5], "__.TXT;1"); // one "_" per character
+}
+
+// Zeros that are skipped read back as zeros, and a file that ends in them
+// still has its full length.
+TEST(IsoSparseOutput, SkippedZerosReadBackAsZeros)
+{
+    std::string const zeros(10000, '\0');
+    struct Case {
+        char const* name;
+        std::vector<std::string> pieces;
+    };
+    Case const cases[] = {
+        { "data only", { "abc", "def" } },
+        { "zeros between data", { "head", zeros, zeros.substr(0, 100), "tail" } },
+        { "ends in zeros", { "head", zeros } },
+        { "zeros only", { zeros, zeros.substr(0, 1) } },
+        { "starts with zeros, then a zero inside data", { zeros, std::string("a\0b", 3) } },
+        { "nothing", {} },
+    };
+    for (auto const& test_case : cases) {
+        tarnwell::test::ScratchFolder scratch;
+        auto path = (scratch.path() / "out.bin").string();
+        auto out = tarnwell::tools::AtomicOutputFile::create(path);
+        ASSERT_TRUE(out);
+        SparseOutput sink(*out);
+        std::string expected;
+        for (auto const& piece : test_case.pieces) {
+            ASSERT_TRUE(sink.write(std::span(reinterpret_cast<std::uint8_t const*>(piece.data()), piece.size())));
+            expected += piece;
+        }
+        ASSERT_TRUE(sink.finish());
+        EXPECT_EQ(sink.position(), expected.size()) << test_case.name;
+        ASSERT_TRUE(out->commit());
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        EXPECT_TRUE(content.str() == expected) << test_case.name;
+    }
+}
+
+// Copying: pieces with data are appended, pieces that start with zeros are
+// looked at whole; either way the copy reads back as the source.
+TEST(IsoSparseOutput, CopiesEveryLayoutOfDataAndZeros)
+{
+    class MemoryCopySource final : public CopySource {
+    public:
+        explicit MemoryCopySource(std::string const& bytes)
+            : m_bytes(bytes)
+        {
+        }
+        tarnwell::tools::Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+        {
+            std::memcpy(buffer.data(), m_bytes.data() + offset, buffer.size());
+            return {};
+        }
+        tarnwell::tools::Result<void> append(tarnwell::tools::AtomicOutputFile& out, std::uint64_t offset,
+            std::uint64_t length, std::span<std::uint8_t>) override
+        {
+            return out.write(std::span(reinterpret_cast<std::uint8_t const*>(m_bytes.data()) + offset, length));
+        }
+
+    private:
+        std::string const& m_bytes;
+    };
+    auto zeros = [](size_t count) { return std::string(count, '\0'); };
+    auto data = [](size_t count) {
+        std::string bytes(count, 'd');
+        for (size_t i = 0; i < count; i += 7)
+            bytes[i] = '\0'; // zeros inside data are data
+        return bytes;
+    };
+    size_t const piece = 256 * 1024; // the buffer: long pieces are looked at
+    struct Case {
+        char const* name;
+        std::string source;
+    };
+    Case const cases[] = {
+        { "data only", data(3 * piece + 5) },
+        { "data late in a piece that starts with zeros", zeros(5000) + data(piece) },
+        { "a short piece of zeros at the end", data(piece) + zeros(100) },
+        { "a hole between data", data(piece) + zeros(2 * piece) + data(100) },
+        { "ends in a hole", data(100) + zeros(3 * piece) },
+        { "zeros only", zeros(3 * piece + 1) },
+        { "one zero byte", zeros(1) },
+    };
+    for (auto const& test_case : cases) {
+        tarnwell::test::ScratchFolder scratch;
+        auto path = (scratch.path() / "out.bin").string();
+        auto out = tarnwell::tools::AtomicOutputFile::create(path);
+        ASSERT_TRUE(out);
+        SparseOutput sink(*out);
+        MemoryCopySource source(test_case.source);
+        std::vector<std::uint8_t> buffer(piece);
+        Progress progress("test", 0, true);
+        // Copied in two calls, the second continuing after a hole or data.
+        size_t half = test_case.source.size() / 2;
+        ASSERT_TRUE(sink.copy(source, 0, half, buffer, progress)) << test_case.name;
+        ASSERT_TRUE(sink.copy(source, half, test_case.source.size() - half, buffer, progress)) << test_case.name;
+        ASSERT_TRUE(sink.finish());
+        ASSERT_TRUE(out->commit());
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        EXPECT_TRUE(content.str() == test_case.source) << test_case.name;
+    }
 }
 
 }

@@ -47,11 +47,14 @@ public:
     {
         return m_file.read_at(offset, buffer);
     }
+#ifndef _WIN32
+    // Copied by the kernel (copy_file_range); on Windows through `buffer`.
     tools::Result<void> copy_to(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
         std::span<std::uint8_t>) const override
     {
         return out.write_from(m_file, offset, length);
     }
+#endif
 
 private:
     tools::InputFile const& m_file;

@@ -1,5 +1,6 @@
 #include "iso/extractor.h"
 #include "iso/layout.h"
+#include "iso/sparse_output.h"
 
 #include "common/file_io.h"
 
@@ -13,6 +14,26 @@ namespace {
     // Content is copied in pieces of this size: large enough for the disk
     // to stream, small enough that memory stays flat.
     constexpr size_t copy_buffer_size = 1u << 20;
+
+    class ImageCopySource final : public CopySource {
+    public:
+        explicit ImageCopySource(ByteSource const& source)
+            : m_source(source)
+        {
+        }
+        tools::Result<void> read(std::uint64_t offset, std::span<std::uint8_t> buffer) override
+        {
+            return m_source.read_at(offset, buffer);
+        }
+        tools::Result<void> append(tools::AtomicOutputFile& out, std::uint64_t offset, std::uint64_t length,
+            std::span<std::uint8_t> buffer) override
+        {
+            return m_source.copy_to(out, offset, length, buffer);
+        }
+
+    private:
+        ByteSource const& m_source;
+    };
 
     class Extractor {
     public:
@@ -46,14 +67,18 @@ namespace {
         auto output = tools::AtomicOutputFile::create(local);
         if (!output)
             return std::unexpected(output.error());
+        // Zeros are left unwritten: a sparse file in the image stays sparse.
+        SparseOutput sink(*output);
+        ImageCopySource source(m_source);
         for (auto const& extent : file.extents) {
             if (extent.length == 0)
                 continue; // an empty file may name any sector
-            std::uint64_t offset = std::uint64_t { extent.sector } * layout::sector_size;
-            if (auto copied = m_source.copy_to(*output, offset, extent.length, m_buffer); !copied)
+            std::uint64_t start = std::uint64_t { extent.sector } * layout::sector_size;
+            if (auto copied = sink.copy(source, start, extent.length, m_buffer, m_progress); !copied)
                 return copied;
-            m_progress.advance(extent.length);
         }
+        if (auto finished = sink.finish(); !finished)
+            return finished;
         if (auto committed = output->commit_without_flush(); !committed)
             return std::unexpected(committed.error());
         return tools::set_modified_time(local, file.modified);

@@ -6,7 +6,9 @@
 // tables (ISO 9660 L and M, Joliet L and M); the ISO 9660 folders, then the
 // Joliet ones, breadth first; the boot catalog when it is no file of the
 // tree; then the content of every file and boot image, each starting on a
-// sector. Both trees point at the same content.
+// sector. Both trees point at the same content. Runs of zeros are left
+// unwritten (holes where the file system keeps them), so a large sparse file
+// costs the image neither disk space nor writing time.
 
 #include "iso/image_writer.h"
 #include "iso/boot_catalog_reader.h"
@@ -14,6 +16,7 @@
 #include "iso/dates.h"
 #include "iso/layout.h"
 #include "iso/names.h"
+#include "iso/sparse_output.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,8 +31,12 @@ using tools::Result;
 namespace {
 
     constexpr std::uint32_t sector_size = layout::sector_size;
-    // Content is copied through a buffer of this size.
+    // Content is copied through a buffer of this size: large enough for the
+    // disk to stream, small enough to stay in the processor's cache.
     constexpr size_t copy_buffer_size = 1u << 20;
+    // -optimize fingerprints this much of every file whose size another
+    // shares: one page, where headers, names and dates usually differ.
+    constexpr std::uint64_t head_size = 4096;
 
     std::uint32_t sectors_for(std::uint64_t bytes)
     {
@@ -43,6 +50,7 @@ namespace {
         bool boot_info_table { false };
         std::uint32_t boot_checksum { 0 };
         std::vector<std::uint8_t> bytes; // generated content (the boot catalog)
+        std::optional<std::uint64_t> full_fingerprint; // for -optimize, once needed
     };
 
     PlannedContent planned(Node const* node, std::uint64_t size)
@@ -87,6 +95,7 @@ namespace {
             , m_reader(reader)
             , m_options(options)
             , m_warnings(warnings)
+            , m_buffer(copy_buffer_size)
         {
         }
 
@@ -104,7 +113,10 @@ namespace {
         Result<void> plan_contents();
         Result<size_t> content_for(Node const& node);
         Result<bool> same_content(Node const& a, Node const& b, std::uint64_t size);
-        Result<std::uint64_t> fingerprint(Node const& node);
+        Result<std::uint64_t> fingerprint(Node const& node, std::uint64_t length);
+        Result<std::uint64_t> full_fingerprint(size_t content);
+        Result<std::optional<size_t>> equal_content(
+            Node const& file, std::vector<size_t> const& candidates, std::optional<std::uint64_t>& print);
         void plan_tree(std::vector<PlannedFolder>& folders, NameStyle style);
         std::uint32_t folder_size(PlannedFolder const& folder) const;
         void plan_boot();
@@ -113,13 +125,13 @@ namespace {
         std::vector<std::uint8_t> folder_bytes(std::vector<PlannedFolder> const& folders, size_t index) const;
         size_t put_record(std::uint8_t* at, std::string const& identifier, std::uint32_t sector, std::uint32_t length,
             std::uint8_t flags, Node const& node) const;
-        Result<void> write_content(
-            tools::AtomicOutputFile&, PlannedContent const&, std::vector<std::uint8_t>& buffer, Progress&);
+        Result<void> write_content(SparseOutput&, PlannedContent const&, Progress&);
 
         Image const& m_image;
         ContentReader& m_reader;
         WriteOptions const& m_options;
         std::vector<std::string>& m_warnings;
+        std::vector<std::uint8_t> m_buffer; // content passes through here
 
         std::vector<PlannedContent> m_contents;
         std::map<Node const*, size_t> m_content_of;
@@ -138,45 +150,92 @@ namespace {
 
 namespace {
 
-    // Equal content is found by size, then a fingerprint, then byte by byte.
-    Result<std::uint64_t> Writer::fingerprint(Node const& node)
+    // Equal content is found in steps, each reading more than the last and
+    // only for the files the last one could not tell apart: the size; a
+    // fingerprint of the first bytes; a fingerprint of the whole content;
+    // byte by byte. Most files that share a size differ in their first
+    // page, so the rest of them is read only once, to be written.
+    Result<std::uint64_t> Writer::fingerprint(Node const& node, std::uint64_t length)
     {
-        std::vector<std::uint8_t> buffer(copy_buffer_size);
         // Eight bytes a step, multiply and fold: a fingerprint only picks
         // candidates, which are then compared byte by byte.
         std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ node.size;
-        for (std::uint64_t offset = 0; offset < node.size;) {
-            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), node.size - offset));
-            if (auto read = m_reader.read(node, offset, std::span(buffer).first(piece)); !read)
+        for (std::uint64_t offset = 0; offset < length;) {
+            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), length - offset));
+            if (auto read = m_reader.read(node, offset, std::span(m_buffer).first(piece)); !read)
                 return std::unexpected(read.error());
             size_t i = 0;
             for (; i + 8 <= piece; i += 8) {
                 std::uint64_t word;
-                std::memcpy(&word, buffer.data() + i, 8);
+                std::memcpy(&word, m_buffer.data() + i, 8);
                 hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
                 hash ^= hash >> 29;
             }
             for (; i < piece; ++i)
-                hash = (hash ^ buffer[i]) * 0x100000001B3ull;
+                hash = (hash ^ m_buffer[i]) * 0x100000001B3ull;
             offset += piece;
         }
         return hash;
     }
 
+    Result<std::uint64_t> Writer::full_fingerprint(size_t content)
+    {
+        auto& planned = m_contents[content];
+        if (!planned.full_fingerprint) {
+            auto print = fingerprint(*planned.node, planned.size);
+            if (!print)
+                return std::unexpected(print.error());
+            planned.full_fingerprint = *print;
+        }
+        return *planned.full_fingerprint;
+    }
+
     Result<bool> Writer::same_content(Node const& a, Node const& b, std::uint64_t size)
     {
-        std::vector<std::uint8_t> left(copy_buffer_size / 2), right(copy_buffer_size / 2);
+        auto left = std::span(m_buffer).first(m_buffer.size() / 2);
+        auto right = std::span(m_buffer).subspan(m_buffer.size() / 2);
         for (std::uint64_t offset = 0; offset < size;) {
             size_t piece = static_cast<size_t>(std::min<std::uint64_t>(left.size(), size - offset));
-            if (auto read = m_reader.read(a, offset, std::span(left).first(piece)); !read)
+            if (auto read = m_reader.read(a, offset, left.first(piece)); !read)
                 return std::unexpected(read.error());
-            if (auto read = m_reader.read(b, offset, std::span(right).first(piece)); !read)
+            if (auto read = m_reader.read(b, offset, right.first(piece)); !read)
                 return std::unexpected(read.error());
             if (std::memcmp(left.data(), right.data(), piece) != 0)
                 return false;
             offset += piece;
         }
         return true;
+    }
+
+    // The content among `candidates` (which share the file's size and first
+    // bytes) that equals the file's, if any. `print` receives the file's
+    // whole fingerprint when it had to be taken.
+    Result<std::optional<size_t>> Writer::equal_content(
+        Node const& file, std::vector<size_t> const& candidates, std::optional<std::uint64_t>& print)
+    {
+        if (candidates.empty())
+            return std::nullopt;
+        if (file.size > head_size) {
+            auto whole = fingerprint(file, file.size);
+            if (!whole)
+                return std::unexpected(whole.error());
+            print = *whole;
+        }
+        for (auto candidate : candidates) {
+            if (print) {
+                auto other = full_fingerprint(candidate);
+                if (!other)
+                    return std::unexpected(other.error());
+                if (*other != *print)
+                    continue;
+            }
+            auto same = same_content(file, *m_contents[candidate].node, file.size);
+            if (!same)
+                return std::unexpected(same.error());
+            if (*same)
+                return candidate;
+        }
+        return std::nullopt;
     }
 
     void collect_files(Node const& folder, std::vector<Node const*>& files)
@@ -196,7 +255,7 @@ namespace {
         // Content the source image already shares (links, boot images that
         // are files) stays shared without being compared.
         std::map<std::pair<std::uint32_t, std::uint64_t>, size_t> by_extent;
-        std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<size_t>> by_fingerprint;
+        std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<size_t>> by_head;
         std::map<std::uint64_t, size_t> size_count;
         for (auto const* file : files)
             ++size_count[file->size];
@@ -211,31 +270,26 @@ namespace {
                 }
                 by_extent[key] = m_contents.size();
             }
+            std::optional<std::uint64_t> whole;
             if (m_options.optimize && file->size > 0 && size_count[file->size] > 1) {
-                auto print = fingerprint(*file);
-                if (!print)
-                    return std::unexpected(print.error());
-                auto& candidates = by_fingerprint[{ *print, file->size }];
-                std::optional<size_t> match;
-                for (auto candidate : candidates) {
-                    auto same = same_content(*file, *m_contents[candidate].node, file->size);
-                    if (!same)
-                        return std::unexpected(same.error());
-                    if (*same) {
-                        match = candidate;
-                        break;
-                    }
-                }
-                if (match) {
-                    m_content_of[file] = *match;
+                auto head = fingerprint(*file, std::min<std::uint64_t>(file->size, head_size));
+                if (!head)
+                    return std::unexpected(head.error());
+                auto& candidates = by_head[{ *head, file->size }];
+                auto match = equal_content(*file, candidates, whole);
+                if (!match)
+                    return std::unexpected(match.error());
+                if (*match) {
+                    m_content_of[file] = **match;
                     if (from_image)
-                        by_extent[key] = *match;
+                        by_extent[key] = **match;
                     continue;
                 }
                 candidates.push_back(m_contents.size());
             }
             m_content_of[file] = m_contents.size();
             m_contents.push_back(planned(file, file->size));
+            m_contents.back().full_fingerprint = whole;
         }
         return {};
     }
@@ -583,34 +637,43 @@ namespace {
 
 namespace {
 
-    Result<void> Writer::write_content(tools::AtomicOutputFile& out, PlannedContent const& content,
-        std::vector<std::uint8_t>& buffer, Progress& progress)
+    // Content passes through the buffer, where the boot information table
+    // is refilled and zeros are seen (SparseOutput leaves them unwritten).
+    // Measured against copy_file_range with a look at each piece's first
+    // page, as extraction does: reading is faster here, where a piece is
+    // mostly a whole small file appended to one large output.
+    Result<void> Writer::write_content(SparseOutput& out, PlannedContent const& content, Progress& progress)
     {
         if (!content.node) {
             progress.advance(content.bytes.size());
             return out.write(content.bytes);
         }
+        // The zeros up to the next sector go out with the last piece when
+        // they fit behind it: one write less per file.
+        auto padding = static_cast<size_t>(std::uint64_t { sectors_for(content.size) } * sector_size - content.size);
         for (std::uint64_t offset = 0; offset < content.size;) {
-            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), content.size - offset));
-            auto chunk = std::span(buffer).first(piece);
+            size_t piece = static_cast<size_t>(std::min<std::uint64_t>(m_buffer.size(), content.size - offset));
+            auto chunk = std::span(m_buffer).first(piece);
             if (auto read = m_reader.read(*content.node, offset, chunk); !read)
                 return read;
             if (offset == 0 && content.boot_info_table && piece >= layout::boot_info_table::checksum_start)
                 fill_boot_info_table(chunk, layout::first_descriptor_sector, content.sector,
                     static_cast<std::uint32_t>(content.size), content.boot_checksum);
-            if (auto written = out.write(chunk); !written)
-                return written;
             offset += piece;
+            size_t tail = offset == content.size && piece + padding <= m_buffer.size() ? padding : 0;
+            std::fill_n(m_buffer.begin() + static_cast<std::ptrdiff_t>(piece), tail, 0);
+            padding -= tail;
+            if (auto written = out.write(std::span(m_buffer).first(piece + tail)); !written)
+                return written;
             progress.advance(piece);
         }
-        std::uint64_t padding = std::uint64_t { sectors_for(content.size) } * sector_size - content.size;
-        std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(padding), 0);
-        return out.write(std::span(buffer).first(static_cast<size_t>(padding)));
+        std::fill_n(m_buffer.begin(), padding, 0);
+        return out.write(std::span(m_buffer).first(padding));
     }
 
-    Result<void> Writer::write(tools::AtomicOutputFile& out, Progress& progress)
+    Result<void> Writer::write(tools::AtomicOutputFile& file, Progress& progress)
     {
-        std::vector<std::uint8_t> buffer(copy_buffer_size);
+        SparseOutput out(file);
         // The boot information table's checksum covers the image from byte
         // 64, which the table does not touch: read it once before writing.
         for (auto& content : m_contents) {
@@ -667,11 +730,13 @@ namespace {
             }
         }
         for (auto const& content : m_contents) {
-            if (auto written = write_content(out, content, buffer, progress); !written)
+            if (auto written = write_content(out, content, progress); !written)
                 return written;
         }
-        if (out.written() != std::uint64_t { m_total_sectors } * sector_size)
-            return fail(ErrorCode::Corrupt, out.written(), "the written image does not match its layout");
+        if (auto finished = out.finish(); !finished)
+            return finished;
+        if (file.written() != std::uint64_t { m_total_sectors } * sector_size)
+            return fail(ErrorCode::Corrupt, file.written(), "the written image does not match its layout");
         return {};
     }
 
