@@ -274,7 +274,7 @@ Result<FolderStream> FolderStream::create(ByteSource const& source, Cabinet cons
     return stream;
 }
 
-Result<void> FolderStream::next_block()
+Result<size_t> FolderStream::next_block(std::span<std::uint8_t> target)
 {
     if (m_blocks_read >= m_folder.block_count)
         return fail(ErrorCode::Truncated, m_next_block_offset,
@@ -283,7 +283,7 @@ Result<void> FolderStream::next_block()
     size_t header_size = layout::data_header_size + m_data_reserve;
     auto header = std::span<std::uint8_t>(m_compressed).first(header_size);
     if (auto read = m_source->read_at(block_offset, header); !read)
-        return read;
+        return pass(read);
     ByteReader fields(header, block_offset);
     auto checksum = *fields.u32_le();
     auto compressed_size = *fields.u16_le();
@@ -296,7 +296,7 @@ Result<void> FolderStream::next_block()
         return fail(ErrorCode::Unsupported, block_offset, "data block continues in another cabinet of a set");
     auto data = std::span<std::uint8_t>(m_compressed).subspan(header_size, compressed_size);
     if (auto read = m_source->read_at(block_offset + header_size, data); !read)
-        return read;
+        return pass(read);
     if (checksum != 0) {
         auto sum = data_checksum(
             std::span<std::uint8_t const>(m_compressed).subspan(8, m_data_reserve + compressed_size), 0);
@@ -304,8 +304,15 @@ Result<void> FolderStream::next_block()
         if (sum != checksum)
             return fail(ErrorCode::BadChecksum, block_offset, "data block checksum does not match");
     }
-    m_block.resize(uncompressed_size);
-    if (auto decoded = m_decoder->decode(data, m_block); !decoded) {
+    bool direct = target.size() >= uncompressed_size;
+    if (direct) {
+        target = target.first(uncompressed_size);
+        m_block.clear();
+    } else {
+        m_block.resize(uncompressed_size);
+        target = m_block;
+    }
+    if (auto decoded = m_decoder->decode(data, target); !decoded) {
         auto error = decoded.error();
         error.offset += block_offset + header_size;
         return std::unexpected(error);
@@ -313,15 +320,19 @@ Result<void> FolderStream::next_block()
     m_block_used = 0;
     m_next_block_offset = block_offset + header_size + compressed_size;
     ++m_blocks_read;
-    return {};
+    return direct ? size_t { uncompressed_size } : 0;
 }
 
 Result<void> FolderStream::read(std::span<std::uint8_t> buffer)
 {
     while (!buffer.empty()) {
         if (m_block_used == m_block.size()) {
-            if (auto next = next_block(); !next)
-                return next;
+            auto decoded = next_block(buffer);
+            if (!decoded)
+                return pass(decoded);
+            m_position += *decoded;
+            buffer = buffer.subspan(*decoded);
+            continue;
         }
         size_t take = std::min(buffer.size(), m_block.size() - m_block_used);
         std::memcpy(buffer.data(), m_block.data() + m_block_used, take);
@@ -336,8 +347,8 @@ Result<void> FolderStream::skip(std::uint64_t count)
 {
     while (count > 0) {
         if (m_block_used == m_block.size()) {
-            if (auto next = next_block(); !next)
-                return next;
+            if (auto next = next_block({}); !next)
+                return pass(next);
         }
         auto take = std::min<std::uint64_t>(count, m_block.size() - m_block_used);
         m_block_used += take;
@@ -354,7 +365,10 @@ Result<void> extract_file(ByteSource const& source, Cabinet const& cabinet, File
         return pass(stream);
     if (auto skipped = stream->skip(file.folder_offset); !skipped)
         return skipped;
-    std::vector<std::uint8_t> buffer(layout::max_block_uncompressed);
+    // Many data blocks per write: the blocks are decoded straight into
+    // the buffer, and the output sees few, large writes.
+    constexpr size_t write_size = 1 << 20;
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(std::min<std::uint64_t>(file.size, write_size)));
     std::uint64_t left = file.size;
     while (left > 0) {
         auto chunk = std::span<std::uint8_t>(buffer).first(std::min<std::uint64_t>(left, buffer.size()));

@@ -29,7 +29,9 @@ public:
 
 private:
     FolderStream() = default;
-    Result<void> next_block();
+    // Decodes the next data block: straight into `target` when it fits
+    // there whole (giving its size), else into m_block (giving 0).
+    Result<size_t> next_block(std::span<std::uint8_t> target);
 
     ByteSource const* m_source { nullptr };
     Folder m_folder;
