@@ -269,9 +269,32 @@ Result<FolderStream> FolderStream::create(ByteSource const& source, Cabinet cons
         return pass(decoder);
     stream.m_decoder = std::move(*decoder);
     stream.m_next_block_offset = stream.m_folder.first_block_offset;
-    stream.m_compressed.resize(layout::data_header_size + 255 + layout::max_block_compressed);
+    // 1 MiB of read-ahead: some 30 blocks per read.
+    constexpr size_t read_ahead = 1 << 20;
+    static_assert(read_ahead >= layout::data_header_size + 255 + layout::max_block_compressed);
+    stream.m_compressed.resize(read_ahead);
     stream.m_block.reserve(layout::max_block_uncompressed);
     return stream;
+}
+
+Result<std::span<std::uint8_t const>> FolderStream::fetch(std::uint64_t offset, size_t size)
+{
+    if (offset < m_cached_offset || offset + size > m_cached_offset + m_cached_size) {
+        std::uint64_t available = offset < m_source->size() ? m_source->size() - offset : 0;
+        if (available < size) {
+            // Short: the source names the shortage itself.
+            std::vector<std::uint8_t> exact(size);
+            if (auto read = m_source->read_at(offset, exact); !read)
+                return pass(read);
+        }
+        m_cached_size = static_cast<size_t>(std::min<std::uint64_t>(available, m_compressed.size()));
+        m_cached_offset = offset;
+        if (auto read = m_source->read_at(offset, std::span(m_compressed).first(m_cached_size)); !read) {
+            m_cached_size = 0;
+            return pass(read);
+        }
+    }
+    return std::span<std::uint8_t const>(m_compressed).subspan(static_cast<size_t>(offset - m_cached_offset), size);
 }
 
 Result<size_t> FolderStream::next_block(std::span<std::uint8_t> target)
@@ -281,10 +304,10 @@ Result<size_t> FolderStream::next_block(std::span<std::uint8_t> target)
             "folder ends after " + std::to_string(m_blocks_read) + " data blocks, before its files do");
     auto block_offset = m_next_block_offset;
     size_t header_size = layout::data_header_size + m_data_reserve;
-    auto header = std::span<std::uint8_t>(m_compressed).first(header_size);
-    if (auto read = m_source->read_at(block_offset, header); !read)
-        return pass(read);
-    ByteReader fields(header, block_offset);
+    auto header = fetch(block_offset, header_size);
+    if (!header)
+        return pass(header);
+    ByteReader fields(*header, block_offset);
     auto checksum = *fields.u32_le();
     auto compressed_size = *fields.u16_le();
     auto uncompressed_size = *fields.u16_le();
@@ -294,13 +317,13 @@ Result<size_t> FolderStream::next_block(std::span<std::uint8_t> target)
         return fail(ErrorCode::Corrupt, block_offset, "data block expands beyond 32 KiB");
     if (uncompressed_size == 0)
         return fail(ErrorCode::Unsupported, block_offset, "data block continues in another cabinet of a set");
-    auto data = std::span<std::uint8_t>(m_compressed).subspan(header_size, compressed_size);
-    if (auto read = m_source->read_at(block_offset + header_size, data); !read)
-        return pass(read);
+    auto block = fetch(block_offset, header_size + compressed_size);
+    if (!block)
+        return pass(block);
+    auto data = block->subspan(header_size);
     if (checksum != 0) {
-        auto sum = data_checksum(
-            std::span<std::uint8_t const>(m_compressed).subspan(8, m_data_reserve + compressed_size), 0);
-        sum = data_checksum(std::span<std::uint8_t const>(m_compressed).subspan(4, 4), sum);
+        auto sum = data_checksum(block->subspan(8, m_data_reserve + compressed_size), 0);
+        sum = data_checksum(block->subspan(4, 4), sum);
         if (sum != checksum)
             return fail(ErrorCode::BadChecksum, block_offset, "data block checksum does not match");
     }
