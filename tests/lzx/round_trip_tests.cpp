@@ -135,8 +135,8 @@ namespace {
     {
         auto data = make_sample(Sample::Mixed, 200000, 3);
         for (auto options : { EncoderOptions { .e8_translation_size = 0 }, EncoderOptions { .parse_passes = 1 },
-                 EncoderOptions { .max_block_frames = 1 },
-                 EncoderOptions { .nice_length = 257, .max_search_depth = 4 } }) {
+                 EncoderOptions { .max_block_frames = 1 }, EncoderOptions { .nice_length = 257, .max_search_depth = 4 },
+                 EncoderOptions { .nice_length = 48, .max_search_depth = 16, .insert_inside_long_matches = true } }) {
             expect_round_trip(data, 17, options);
         }
     }

@@ -110,18 +110,21 @@ namespace {
             return;
         }
         unsigned done = 0;
+        unsigned back = offset; // how far behind the write each read is
         if (offset < chunk) {
             unsigned head = std::min(length, 2 * chunk);
             for (; done < head; ++done)
                 destination[done] = source[done];
             if (done == length)
                 return;
-            source = destination - (chunk + offset - 1) / offset * offset;
+            back = (chunk + offset - 1) / offset * offset;
         }
+        // Reads at `destination + i - back`, written from the source so that
+        // no address before it is ever formed: i + offset - back >= 0.
         for (; done + chunk <= length; done += chunk)
-            copy_word<std::uint64_t>(destination + done, source + done);
+            copy_word<std::uint64_t>(destination + done, source + (done + offset - back));
         if (done < length)
-            copy_word<std::uint64_t>(destination + length - chunk, source + length - chunk);
+            copy_word<std::uint64_t>(destination + length - chunk, source + (length - chunk + offset - back));
     }
 
     // A match whose source starts before the window's start, that is, near
