@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev
   # peers that read what we write and wrote what we read
   cabextract gcab xorriso genisoimage 7zip mscompress
+  # the benchmarks' LZX compression peer (bench/cab, bench/lzx)
+  wimtools
   # boot tests and the tiny boot image
   qemu-system-x86 nasm
   # the Windows program's window under Xvfb, with Chinese glyphs

@@ -1,7 +1,7 @@
 // Our LZX codec on a file, streamed the way the cabinet tools use it, so
 // that the process's peak memory is the codec's own.
 //
-//   lzx_bench compress INPUT OUTPUT.cab [window_bits passes nice_length depth block_frames]
+//   lzx_bench compress INPUT OUTPUT.cab [window_bits passes nice_length depth block_frames insert_inside]
 //       writes a one-file LZX cabinet (which the peers can expand)
 //   lzx_bench expand INPUT.cab ORIGINAL
 //       decodes the cabinet's data blocks and compares them with ORIGINAL
@@ -206,6 +206,8 @@ int main(int argc, char** argv)
             options.max_search_depth = static_cast<unsigned>(std::atoi(argv[7]));
         if (argc > 8)
             options.max_block_frames = static_cast<unsigned>(std::atoi(argv[8]));
+        if (argc > 9)
+            options.insert_inside_long_matches = std::atoi(argv[9]) != 0;
         return compress(argv[2], argv[3], window_bits, options);
     }
     if (mode == "expand" && argc == 4)

@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     options.max_block_frames = 1 + (data[0] >> 4) % 4;
     if (data[0] & 0x80)
         options.e8_translation_size = 0;
+    options.insert_inside_long_matches = (data[0] & 0x04) != 0;
     std::span<std::uint8_t const> input(data + 1, size - 1);
 
     auto encoder = Encoder::create(bits, options);

@@ -96,12 +96,47 @@ namespace {
         }
     }
 
+    TEST(LzxRoundTrip, MatchesOfEveryShortPeriodAndLength)
+    {
+        // The decoder copies matches in words; a match that overlaps its own
+        // source (a period shorter than the match) or one that ends inside
+        // a word must still give exactly the bytes of a byte-wise copy, and
+        // leave the bytes after it alone. Each case: a fresh random period,
+        // repeated to run on for `run` more bytes, then a break.
+        auto noise = make_sample(Sample::Random, 1 << 16, 11);
+        std::size_t next_noise = 0;
+        auto fresh_byte = [&] { return noise[next_noise++ % noise.size()]; };
+        std::vector<std::uint8_t> data;
+        for (unsigned period = 1; period <= 17; ++period) {
+            for (unsigned run = 2; run <= 40; ++run) {
+                std::size_t start = data.size();
+                for (unsigned i = 0; i < period; ++i)
+                    data.push_back(fresh_byte());
+                for (unsigned i = 0; i < run; ++i)
+                    data.push_back(data[start + i]);
+                data.push_back(fresh_byte());
+            }
+        }
+        // Then the whole again, so that long matches follow short ones.
+        data.insert(data.end(), data.begin(), data.end());
+        expect_round_trip(data, 15);
+
+        // A random stretch repeated at a distance just under the smallest
+        // window: its matches reach back across the window's wrap, where
+        // the source lies near the window's end and may run over it.
+        auto stretch = make_sample(Sample::Random, 32000, 5);
+        std::vector<std::uint8_t> repeated;
+        for (int copy = 0; copy < 5; ++copy)
+            repeated.insert(repeated.end(), stretch.begin(), stretch.end());
+        expect_round_trip(repeated, 15);
+    }
+
     TEST(LzxRoundTrip, OptionsThatChangeTheStream)
     {
         auto data = make_sample(Sample::Mixed, 200000, 3);
         for (auto options : { EncoderOptions { .e8_translation_size = 0 }, EncoderOptions { .parse_passes = 1 },
-                 EncoderOptions { .max_block_frames = 1 },
-                 EncoderOptions { .nice_length = 257, .max_search_depth = 4 } }) {
+                 EncoderOptions { .max_block_frames = 1 }, EncoderOptions { .nice_length = 257, .max_search_depth = 4 },
+                 EncoderOptions { .nice_length = 48, .max_search_depth = 16, .insert_inside_long_matches = true } }) {
             expect_round_trip(data, 17, options);
         }
     }

@@ -54,6 +54,101 @@ namespace {
     constexpr unsigned aligned_table_bits = 7;
     constexpr unsigned pretree_table_bits = 8;
 
+    template<typename Word> void copy_word(std::uint8_t* destination, std::uint8_t const* source)
+    {
+        Word word;
+        std::memcpy(&word, source, sizeof word);
+        std::memcpy(destination, &word, sizeof word);
+    }
+
+    // A match of 2..16 bytes whose source does not overlap it: its first and
+    // last words, both read before either is written, cover it.
+    template<typename Word> void copy_two_words(std::uint8_t* destination, std::uint8_t const* source, unsigned length)
+    {
+        Word first, last;
+        std::memcpy(&first, source, sizeof first);
+        std::memcpy(&last, source + length - sizeof last, sizeof last);
+        std::memcpy(destination, &first, sizeof first);
+        std::memcpy(destination + length - sizeof last, &last, sizeof last);
+    }
+
+    constexpr unsigned chunk = 8;
+
+    // Copies `length` (2..257) bytes from a source that does not overlap
+    // the destination. Every copy writes exactly the match: the bytes after
+    // it are older data that a later match may still read.
+    inline void copy_disjoint(std::uint8_t* destination, std::uint8_t const* source, unsigned length)
+    {
+        if (length <= 2 * chunk) {
+            if (length >= 8)
+                copy_two_words<std::uint64_t>(destination, source, length);
+            else if (length >= 4)
+                copy_two_words<std::uint32_t>(destination, source, length);
+            else
+                copy_two_words<std::uint16_t>(destination, source, length);
+            return;
+        }
+        unsigned done = 0;
+        for (; done + chunk <= length; done += chunk)
+            copy_word<std::uint64_t>(destination + done, source + done);
+        if (done < length)
+            copy_word<std::uint64_t>(destination + length - chunk, source + length - chunk);
+    }
+
+    // Copies a match whose source starts inside the window, `offset` bytes
+    // back. A longer overlapping copy goes 8 bytes at a time, each chunk
+    // reading only bytes already written, the last chunk ending exactly at
+    // the match's end. A source fewer than 8 bytes back repeats a period of
+    // `offset` bytes: after its first 16 bytes the copy reads from a multiple
+    // of the period 8..14 bytes back, never before the match's source (which
+    // would not be periodic).
+    inline void copy_match_in_window(std::uint8_t* destination, std::uint32_t offset, unsigned length)
+    {
+        std::uint8_t const* source = destination - offset;
+        if (offset >= length) {
+            copy_disjoint(destination, source, length);
+            return;
+        }
+        unsigned done = 0;
+        unsigned back = offset; // how far behind the write each read is
+        if (offset < chunk) {
+            unsigned head = std::min(length, 2 * chunk);
+            for (; done < head; ++done)
+                destination[done] = source[done];
+            if (done == length)
+                return;
+            back = (chunk + offset - 1) / offset * offset;
+        }
+        // Reads at `destination + i - back`, written from the source so that
+        // no address before it is ever formed: i + offset - back >= 0.
+        for (; done + chunk <= length; done += chunk)
+            copy_word<std::uint64_t>(destination + done, source + (done + offset - back));
+        if (done < length)
+            copy_word<std::uint64_t>(destination + length - chunk, source + (length - chunk + offset - back));
+    }
+
+    // A match whose source starts before the window's start, that is, near
+    // its end (the window is circular): common in the first part of each
+    // pass over the window. The source lies after the destination; only a
+    // source running over the window's end goes byte by byte.
+    void copy_match_wrapping(
+        std::uint8_t* window, std::size_t window_size, std::size_t position, std::uint32_t offset, unsigned length)
+    {
+        std::size_t source = position + window_size - offset;
+        if (source + length <= window_size) {
+            if (source - position >= length)
+                copy_disjoint(window + position, window + source, length);
+            else
+                std::memmove(window + position, window + source, length);
+            return;
+        }
+        for (unsigned i = 0; i < length; ++i) {
+            window[position + i] = window[source];
+            if (++source == window_size)
+                source = 0;
+        }
+    }
+
 }
 
 Decoder::Decoder(unsigned window_bits)
@@ -286,99 +381,107 @@ Result<void> Decoder::finish_uncompressed_block()
 
 // The symbol loop: one literal or match per turn. It is kept in one piece
 // (longer than our usual functions) because it runs once per symbol of the
-// whole stream and its state lives in locals.
+// whole stream. Its state (the bit reader, the repeated offsets, the
+// position) lives in locals that the window's byte stores cannot alias, so
+// the compiler keeps them in registers; they go back to the members on every
+// way out. Each turn refills before the main and length symbols (at most
+// 32 bits) and before the offset's bits (at most 21), each time only when
+// fewer bits than those are in hand. Bits read past the end of the input
+// are zeros that may reach the window (never the output): the overrun is
+// checked once the run ends, and before any other error, so that a cut
+// stream is reported as Truncated.
 Result<void> Decoder::decode_compressed(std::size_t run_end)
 {
     std::uint8_t* const window = m_window.data();
     std::size_t const window_size = m_window.size();
     bool const aligned = m_block_type == BlockType::AlignedOffset;
-    std::size_t position = m_window_position;
-    std::uint64_t stream_position = m_stream_position;
-    std::uint32_t remaining = m_block_remaining;
-    auto save = [&] {
-        m_stream_position = stream_position;
-        m_window_position = position;
-        m_block_remaining = remaining;
-    };
+    BitReader reader = m_reader;
+    std::uint32_t r0 = m_repeated[0], r1 = m_repeated[1], r2 = m_repeated[2];
+    std::size_t const start = m_window_position;
+    std::size_t position = start;
+    // A match may reach back to the start of the data, and never further
+    // than the window; once the window has wrapped, that is the window.
+    std::size_t const reach_floor = m_stream_position - start > 0 ? window_size : 0;
+    // A match may not run past its block's end nor the window's.
+    std::size_t const match_end_limit = std::min<std::size_t>(start + m_block_remaining, window_size);
+    // Every way out leaves the loop (a damaged stream with its reason set)
+    // so that the locals are stored once, after it.
+    char const* damage = nullptr;
 
+    constexpr int symbol_bits = 2 * max_code_length;
+    constexpr int offset_bits = 17 - aligned_low_bits + max_aligned_code_length;
     while (position < run_end) {
-        m_reader.refill();
-        unsigned symbol = m_main_table.decode(m_reader);
+        reader.refill(symbol_bits);
+        unsigned symbol = m_main_table.decode_in_hand<main_table_bits>(reader);
         if (symbol < literal_count) {
-            if (m_reader.overrun()) [[unlikely]]
-                break;
             window[position++] = static_cast<std::uint8_t>(symbol);
-            ++stream_position;
-            --remaining;
             continue;
         }
         symbol -= literal_count;
         unsigned length = (symbol & (length_headers - 1)) + min_match;
         unsigned slot = symbol >> 3;
         if (length == primary_lengths + min_match) {
-            unsigned extra_length = m_length_table.decode(m_reader);
-            if (extra_length == HuffmanTable::invalid_symbol) {
-                save();
-                return error_here(ErrorCode::Corrupt, "length symbol read from an empty length tree");
+            unsigned extra_length = m_length_table.decode_in_hand<length_table_bits>(reader);
+            if (extra_length == HuffmanTable::invalid_symbol) [[unlikely]] {
+                damage = "length symbol read from an empty length tree";
+                break;
             }
             length += extra_length;
         }
         std::uint32_t offset;
         if (slot < repeated_offsets) {
-            offset = m_repeated[slot];
-            m_repeated[slot] = m_repeated[0];
-            m_repeated[0] = offset;
+            offset = slot == 0 ? r0 : slot == 1 ? r1 : r2;
+            if (slot == 1)
+                r1 = r0;
+            else if (slot == 2)
+                r2 = r0;
+            r0 = offset;
         } else {
-            unsigned extra = slot_extra_bits(slot);
+            reader.refill(offset_bits);
+            unsigned extra = extra_bits_of_slot[slot];
             std::uint32_t formatted = slot_base[slot];
             if (aligned && extra >= aligned_low_bits) {
-                if (extra > aligned_low_bits)
-                    formatted += m_reader.read(extra - aligned_low_bits) << aligned_low_bits;
-                unsigned low = m_aligned_table.decode(m_reader);
-                if (low == HuffmanTable::invalid_symbol) {
-                    save();
-                    return error_here(ErrorCode::Corrupt, "aligned symbol read from an empty aligned tree");
+                formatted += reader.read_in_hand(extra - aligned_low_bits) << aligned_low_bits;
+                unsigned low = m_aligned_table.decode_in_hand<aligned_table_bits>(reader);
+                if (low == HuffmanTable::invalid_symbol) [[unlikely]] {
+                    damage = "aligned symbol read from an empty aligned tree";
+                    break;
                 }
                 formatted += low;
-            } else if (extra > 0) {
-                formatted += m_reader.read(extra);
+            } else {
+                formatted += reader.read_in_hand(extra);
             }
             offset = formatted - formatted_offset_bias;
-            m_repeated[2] = m_repeated[1];
-            m_repeated[1] = m_repeated[0];
-            m_repeated[0] = offset;
+            r2 = r1;
+            r1 = r0;
+            r0 = offset;
         }
-        if (m_reader.overrun()) [[unlikely]]
+        // offset 0 wraps to the largest value and fails here too.
+        if (offset - 1 >= std::max(position, reach_floor)) [[unlikely]] {
+            damage = "match reaches before the start of the data";
             break;
-        if (length > remaining) {
-            save();
-            return error_here(ErrorCode::Corrupt, "match runs past the end of its block");
         }
-        if (offset == 0 || offset > stream_position || offset > window_size) {
-            save();
-            return error_here(ErrorCode::Corrupt, "match reaches before the start of the data");
+        if (position + length > match_end_limit) [[unlikely]] {
+            damage = position + length > window_size ? "match runs past the end of the window"
+                                                     : "match runs past the end of its block";
+            break;
         }
-        if (position + length > window_size) {
-            save();
-            return error_here(ErrorCode::Corrupt, "match runs past the end of the window");
-        }
-        std::size_t source = position >= offset ? position - offset : position + window_size - offset;
-        if (source + length <= window_size && (offset >= length || source > position)) {
-            std::memmove(window + position, window + source, length);
-        } else {
-            // Overlapping (a run) or wrapping around the window's end.
-            for (unsigned i = 0; i < length; ++i) {
-                window[position + i] = window[source];
-                if (++source == window_size)
-                    source = 0;
-            }
-        }
+        if (offset <= position) [[likely]]
+            copy_match_in_window(window + position, offset, length);
+        else
+            copy_match_wrapping(window, window_size, position, offset, length);
         position += length;
-        stream_position += length;
-        remaining -= length;
     }
-    save();
-    return check_overrun();
+    m_reader = reader;
+    m_repeated = { r0, r1, r2 };
+    m_stream_position += position - start;
+    m_block_remaining -= static_cast<std::uint32_t>(position - start);
+    m_window_position = position;
+    if (auto overrun = check_overrun(); !overrun)
+        return overrun;
+    if (damage)
+        return error_here(ErrorCode::Corrupt, damage);
+    return {};
 }
 
 }

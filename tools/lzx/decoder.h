@@ -35,7 +35,6 @@ private:
     Result<void> decode_compressed(std::size_t run_end);
     Result<void> copy_uncompressed(std::size_t run_end);
     Result<void> finish_uncompressed_block();
-    Result<void> copy_match(std::uint32_t offset, unsigned length);
     Result<void> check_overrun() const;
     std::unexpected<Error> error_here(ErrorCode, char const* context) const;
 

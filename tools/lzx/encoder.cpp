@@ -27,9 +27,21 @@
 //   2/32/16: 7,137,884 12.3 s     2/48/16: 7,097,856 12.6 s
 //   3/32/16: 7,126,418 14.4 s     2/64/24: 7,057,374 16.4 s
 //   1/48/16: 7,160,338 11.5 s     2/24/8:  7,266,756  9.1 s
-//   A second parse gains 0.9%, a third nothing; nice length 48 gains 0.6%
-//   over 32 at the same speed; depth 24 gains little for 30% more time.
-//   We take 2 passes, nice 48, depth 16.
+//   A second parse gains 0.9%, a third nothing.
+// - Speed against size on the whole 319 MB bench image (bench/cab/bench.sh's
+//   image; wimlib's LZX with 2 MiB chunks, one thread: 102,519,784 bytes,
+//   61 CPU seconds). Most of the time goes to the match finder's walks
+//   through 16 MiB of trees, each step a cache miss; positions inside a
+//   match of nice length or more ("insert": put in the trees, or passed
+//   over) cost as much as the searches. passes/nice/depth/insert:
+//   2/48/16/yes: 96,789,932 112 s   1/32/8/no: 99,162,080 60 s
+//   2/48/8/no:   98,616,260  70 s   2/32/6/no: 99,750,978 55 s
+//   2/32/4/yes: 100,715,440  57 s   2/32/4/no: 101,047,548 44..58 s
+//   1/32/4/no:  101,322,810  38 s
+//   On a 24 MB slice with repeats (2/48/16), passing over the positions
+//   inside long matches costs 0.6% in size and saves a third of the time.
+//   We take 2 passes, nice 32, depth 6, passing over: 2.7% smaller than
+//   wimlib's output, and faster (bench/cab/bench.sh gives the ratio).
 
 #include "lzx/encoder.h"
 
@@ -190,13 +202,16 @@ void Encoder::find_matches(std::uint32_t start, std::uint32_t size)
         auto lookahead = static_cast<unsigned>(std::min<std::uint32_t>(max_match, s.buffer_end - position));
         s.found.first[i] = static_cast<std::uint32_t>(s.found.matches.size());
         if (i < skip_until) {
-            s.finder.skip(position, lookahead);
+            if (s.options.insert_inside_long_matches)
+                s.finder.skip(position, lookahead);
             continue;
         }
         unsigned report_limit = std::min<unsigned>(max_match, size - i);
         unsigned longest = s.finder.find(position, lookahead, report_limit, s.found.matches);
         // Past a match at least `nice_length` long the positions inside it
-        // are only inserted: the parse will take the long match anyway.
+        // are only inserted, or (by default) passed over: the parse will
+        // take the long match anyway, and the data it repeats is already in
+        // the trees where it first occurred.
         if (longest >= s.finder.nice_length)
             skip_until = i + std::min(longest, report_limit);
     }

@@ -26,8 +26,11 @@ struct EncoderOptions {
     // further one with the trees of the parse before it.
     unsigned parse_passes { 2 };
     // Match finder limits (see encoder.cpp for what was measured).
-    unsigned nice_length { 48 };
-    unsigned max_search_depth { 16 };
+    unsigned nice_length { 32 };
+    unsigned max_search_depth { 6 };
+    // Whether the positions inside a match of nice_length or more go into
+    // the match finder (later matches may start there) or are passed over.
+    bool insert_inside_long_matches { false };
     // Most frames one block may span (bounds the items kept in memory).
     unsigned max_block_frames { 8 };
 };

@@ -59,20 +59,19 @@ Result<TreeState> HuffmanTable::build(std::span<std::uint8_t const> lengths, uns
     return TreeState::Complete;
 }
 
-unsigned HuffmanTable::decode_long(BitReader& reader, std::uint32_t bits) const
+std::uint32_t HuffmanTable::lookup_long(std::uint32_t bits) const
 {
+    std::uint32_t const not_found = invalid_symbol << symbol_shift;
     if (m_empty)
-        return invalid_symbol;
+        return not_found;
     for (unsigned length = m_table_bits + 1; length <= max_code_length; ++length) {
         std::uint32_t code = bits >> (max_code_length - length);
         std::uint32_t offset = code - m_first_code[length];
-        if (offset < m_count[length]) {
-            reader.consume(length);
-            return m_sorted_symbols[m_first_index[length] + offset];
-        }
+        if (offset < m_count[length])
+            return (std::uint32_t { m_sorted_symbols[m_first_index[length] + offset] } << symbol_shift) | length;
     }
     // Unreachable for a complete code; kept as a defined result.
-    return invalid_symbol;
+    return not_found;
 }
 
 }

@@ -28,18 +28,42 @@ public:
     // Decodes one symbol. Reading from an Empty tree yields `invalid_symbol`.
     unsigned decode(BitReader& reader) const
     {
-        std::uint32_t bits = reader.peek(max_code_length);
+        std::uint32_t entry = lookup(reader.peek(max_code_length));
+        reader.consume(entry_length(entry));
+        return entry_symbol(entry);
+    }
+
+    // The same for a reader the caller has refilled, with the table width
+    // it was built with as a constant: the symbol is found from the next 16
+    // bits, and the reader never escapes to the slow path, so the caller
+    // can keep it in registers.
+    template<unsigned TableBits> unsigned decode_in_hand(BitReader& reader) const
+    {
+        std::uint32_t bits = reader.peek16_in_hand();
+        std::uint32_t entry = m_table[bits >> (max_code_length - TableBits)];
+        if (entry & long_code_flag) [[unlikely]]
+            entry = lookup_long(bits);
+        reader.consume(entry_length(entry));
+        return entry_symbol(entry);
+    }
+
+    // The entry for the code at the top of `bits` (the next 16 bits): the
+    // symbol and the code's length; an Empty tree gives `invalid_symbol`
+    // with length 0.
+    std::uint32_t lookup(std::uint32_t bits) const
+    {
         std::uint32_t entry = m_table[bits >> (max_code_length - m_table_bits)];
         if (entry & long_code_flag) [[unlikely]]
-            return decode_long(reader, bits);
-        reader.consume(entry & length_mask);
-        return entry >> symbol_shift;
+            return lookup_long(bits);
+        return entry;
     }
+    static unsigned entry_symbol(std::uint32_t entry) { return entry >> symbol_shift; }
+    static unsigned entry_length(std::uint32_t entry) { return entry & length_mask; }
 
     static constexpr unsigned invalid_symbol = 0xffff;
 
 private:
-    unsigned decode_long(BitReader& reader, std::uint32_t bits) const;
+    std::uint32_t lookup_long(std::uint32_t bits) const;
 
     static constexpr std::uint32_t length_mask = 0x1f;
     static constexpr std::uint32_t long_code_flag = 0x20;

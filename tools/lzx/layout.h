@@ -88,6 +88,17 @@ constexpr unsigned slot_extra_bits(unsigned slot)
     return bits > 17 ? 17 : bits;
 }
 
+constexpr std::array<std::uint8_t, max_position_slots> make_slot_extra_bits()
+{
+    std::array<std::uint8_t, max_position_slots> bits {};
+    for (unsigned slot = 0; slot < max_position_slots; ++slot)
+        bits[slot] = static_cast<std::uint8_t>(slot_extra_bits(slot));
+    return bits;
+}
+
+// slot_extra_bits() as a table, for the decoder's symbol loop.
+inline constexpr auto extra_bits_of_slot = make_slot_extra_bits();
+
 constexpr std::array<std::uint32_t, max_position_slots + 1> make_slot_bases()
 {
     std::array<std::uint32_t, max_position_slots + 1> bases {};

@@ -32,9 +32,22 @@ namespace {
         return 2 * high + ((formatted >> (high - 1)) & 1);
     }
 
+    // The common prefix of `a` and `b`, up to `limit`: eight bytes at a time
+    // while they last (most repeated offsets fail in the first word).
     unsigned common_length(std::uint8_t const* a, std::uint8_t const* b, unsigned limit)
     {
         unsigned length = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            while (length + 8 <= limit) {
+                std::uint64_t x;
+                std::uint64_t y;
+                std::memcpy(&x, a + length, 8);
+                std::memcpy(&y, b + length, 8);
+                if (x != y)
+                    return length + static_cast<unsigned>(std::countr_zero(x ^ y)) / 8;
+                length += 8;
+            }
+        }
         while (length < limit && a[length] == b[length])
             ++length;
         return length;

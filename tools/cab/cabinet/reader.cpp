@@ -269,22 +269,45 @@ Result<FolderStream> FolderStream::create(ByteSource const& source, Cabinet cons
         return pass(decoder);
     stream.m_decoder = std::move(*decoder);
     stream.m_next_block_offset = stream.m_folder.first_block_offset;
-    stream.m_compressed.resize(layout::data_header_size + 255 + layout::max_block_compressed);
+    // 1 MiB of read-ahead: some 30 blocks per read.
+    constexpr size_t read_ahead = 1 << 20;
+    static_assert(read_ahead >= layout::data_header_size + 255 + layout::max_block_compressed);
+    stream.m_compressed.resize(read_ahead);
     stream.m_block.reserve(layout::max_block_uncompressed);
     return stream;
 }
 
-Result<void> FolderStream::next_block()
+Result<std::span<std::uint8_t const>> FolderStream::fetch(std::uint64_t offset, size_t size)
+{
+    if (offset < m_cached_offset || offset + size > m_cached_offset + m_cached_size) {
+        std::uint64_t available = offset < m_source->size() ? m_source->size() - offset : 0;
+        if (available < size) {
+            // Short: the source names the shortage itself.
+            std::vector<std::uint8_t> exact(size);
+            if (auto read = m_source->read_at(offset, exact); !read)
+                return pass(read);
+        }
+        m_cached_size = static_cast<size_t>(std::min<std::uint64_t>(available, m_compressed.size()));
+        m_cached_offset = offset;
+        if (auto read = m_source->read_at(offset, std::span(m_compressed).first(m_cached_size)); !read) {
+            m_cached_size = 0;
+            return pass(read);
+        }
+    }
+    return std::span<std::uint8_t const>(m_compressed).subspan(static_cast<size_t>(offset - m_cached_offset), size);
+}
+
+Result<size_t> FolderStream::next_block(std::span<std::uint8_t> target)
 {
     if (m_blocks_read >= m_folder.block_count)
         return fail(ErrorCode::Truncated, m_next_block_offset,
             "folder ends after " + std::to_string(m_blocks_read) + " data blocks, before its files do");
     auto block_offset = m_next_block_offset;
     size_t header_size = layout::data_header_size + m_data_reserve;
-    auto header = std::span<std::uint8_t>(m_compressed).first(header_size);
-    if (auto read = m_source->read_at(block_offset, header); !read)
-        return read;
-    ByteReader fields(header, block_offset);
+    auto header = fetch(block_offset, header_size);
+    if (!header)
+        return pass(header);
+    ByteReader fields(*header, block_offset);
     auto checksum = *fields.u32_le();
     auto compressed_size = *fields.u16_le();
     auto uncompressed_size = *fields.u16_le();
@@ -294,18 +317,25 @@ Result<void> FolderStream::next_block()
         return fail(ErrorCode::Corrupt, block_offset, "data block expands beyond 32 KiB");
     if (uncompressed_size == 0)
         return fail(ErrorCode::Unsupported, block_offset, "data block continues in another cabinet of a set");
-    auto data = std::span<std::uint8_t>(m_compressed).subspan(header_size, compressed_size);
-    if (auto read = m_source->read_at(block_offset + header_size, data); !read)
-        return read;
+    auto block = fetch(block_offset, header_size + compressed_size);
+    if (!block)
+        return pass(block);
+    auto data = block->subspan(header_size);
     if (checksum != 0) {
-        auto sum = data_checksum(
-            std::span<std::uint8_t const>(m_compressed).subspan(8, m_data_reserve + compressed_size), 0);
-        sum = data_checksum(std::span<std::uint8_t const>(m_compressed).subspan(4, 4), sum);
+        auto sum = data_checksum(block->subspan(8, m_data_reserve + compressed_size), 0);
+        sum = data_checksum(block->subspan(4, 4), sum);
         if (sum != checksum)
             return fail(ErrorCode::BadChecksum, block_offset, "data block checksum does not match");
     }
-    m_block.resize(uncompressed_size);
-    if (auto decoded = m_decoder->decode(data, m_block); !decoded) {
+    bool direct = target.size() >= uncompressed_size;
+    if (direct) {
+        target = target.first(uncompressed_size);
+        m_block.clear();
+    } else {
+        m_block.resize(uncompressed_size);
+        target = m_block;
+    }
+    if (auto decoded = m_decoder->decode(data, target); !decoded) {
         auto error = decoded.error();
         error.offset += block_offset + header_size;
         return std::unexpected(error);
@@ -313,15 +343,19 @@ Result<void> FolderStream::next_block()
     m_block_used = 0;
     m_next_block_offset = block_offset + header_size + compressed_size;
     ++m_blocks_read;
-    return {};
+    return direct ? size_t { uncompressed_size } : 0;
 }
 
 Result<void> FolderStream::read(std::span<std::uint8_t> buffer)
 {
     while (!buffer.empty()) {
         if (m_block_used == m_block.size()) {
-            if (auto next = next_block(); !next)
-                return next;
+            auto decoded = next_block(buffer);
+            if (!decoded)
+                return pass(decoded);
+            m_position += *decoded;
+            buffer = buffer.subspan(*decoded);
+            continue;
         }
         size_t take = std::min(buffer.size(), m_block.size() - m_block_used);
         std::memcpy(buffer.data(), m_block.data() + m_block_used, take);
@@ -336,8 +370,8 @@ Result<void> FolderStream::skip(std::uint64_t count)
 {
     while (count > 0) {
         if (m_block_used == m_block.size()) {
-            if (auto next = next_block(); !next)
-                return next;
+            if (auto next = next_block({}); !next)
+                return pass(next);
         }
         auto take = std::min<std::uint64_t>(count, m_block.size() - m_block_used);
         m_block_used += take;
@@ -354,7 +388,10 @@ Result<void> extract_file(ByteSource const& source, Cabinet const& cabinet, File
         return pass(stream);
     if (auto skipped = stream->skip(file.folder_offset); !skipped)
         return skipped;
-    std::vector<std::uint8_t> buffer(layout::max_block_uncompressed);
+    // Many data blocks per write: the blocks are decoded straight into
+    // the buffer, and the output sees few, large writes.
+    constexpr size_t write_size = 1 << 20;
+    std::vector<std::uint8_t> buffer(static_cast<size_t>(std::min<std::uint64_t>(file.size, write_size)));
     std::uint64_t left = file.size;
     while (left > 0) {
         auto chunk = std::span<std::uint8_t>(buffer).first(std::min<std::uint64_t>(left, buffer.size()));

@@ -29,7 +29,9 @@ public:
 
 private:
     FolderStream() = default;
-    Result<void> next_block();
+    // Decodes the next data block: straight into `target` when it fits
+    // there whole (giving its size), else into m_block (giving 0).
+    Result<size_t> next_block(std::span<std::uint8_t> target);
 
     ByteSource const* m_source { nullptr };
     Folder m_folder;
@@ -37,7 +39,12 @@ private:
     std::unique_ptr<BlockDecoder> m_decoder;
     std::uint64_t m_next_block_offset { 0 };
     std::uint32_t m_blocks_read { 0 };
+    // Reads ahead of the data blocks, so that each block is not two reads
+    // of its own: `m_cached_size` bytes of the cabinet from `m_cached_offset`.
+    Result<std::span<std::uint8_t const>> fetch(std::uint64_t offset, size_t size);
     std::vector<std::uint8_t> m_compressed;
+    std::uint64_t m_cached_offset { 0 };
+    size_t m_cached_size { 0 };
     std::vector<std::uint8_t> m_block;
     size_t m_block_used { 0 };
     std::uint64_t m_position { 0 };

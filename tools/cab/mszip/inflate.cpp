@@ -107,6 +107,19 @@ namespace {
         unsigned m_count { 0 };
     };
 
+    // The low `bits` (1..15) bits of `code` in reverse order: deflate sends
+    // codes from their most significant bit, and the table is indexed by
+    // the bits as they arrive.
+    unsigned reverse_bits(unsigned code, unsigned bits)
+    {
+        unsigned v = code;
+        v = ((v >> 1) & 0x5555) | ((v & 0x5555) << 1);
+        v = ((v >> 2) & 0x3333) | ((v & 0x3333) << 2);
+        v = ((v >> 4) & 0x0F0F) | ((v & 0x0F0F) << 4);
+        v = ((v >> 8) & 0x00FF) | ((v & 0x00FF) << 8);
+        return v >> (16 - bits);
+    }
+
     // A canonical Huffman code (RFC 1951 3.2.2). Table entries hold the
     // symbol in the low 16 bits and the code length above; 0 marks a prefix
     // of a longer code.
@@ -151,9 +164,7 @@ namespace {
                 for (unsigned n = 0; n < counts[bits]; ++n, ++index, ++code) {
                     if (bits > table_bits)
                         continue;
-                    unsigned reversed = 0;
-                    for (unsigned b = 0; b < bits; ++b)
-                        reversed |= ((code >> b) & 1) << (bits - 1 - b);
+                    unsigned reversed = reverse_bits(code, bits);
                     std::uint32_t entry = sorted[index] | (bits << 16);
                     for (unsigned slot = reversed; slot < table_size; slot += 1u << bits)
                         fast[slot] = entry;
@@ -176,6 +187,26 @@ namespace {
                 return entry & 0xFFFF;
             }
             return decode_long(reader);
+        }
+
+        // The entry (symbol | length << 16) for a code longer than the
+        // table, from at least 15 bits in hand; length 0 for an unassigned
+        // code.
+        std::uint32_t lookup_long(std::uint64_t bits_value) const
+        {
+            unsigned code = 0;
+            unsigned first = 0;
+            unsigned index = 0;
+            for (unsigned length = 1; length <= max_code_bits; ++length) {
+                code |= static_cast<unsigned>((bits_value >> (length - 1)) & 1);
+                unsigned count = counts[length];
+                if (code - first < count)
+                    return sorted[index + code - first] | (length << 16);
+                index += count;
+                first = (first + count) << 1;
+                code <<= 1;
+            }
+            return 0;
         }
 
         Result<unsigned> decode_long(BitReader& reader) const
@@ -284,12 +315,117 @@ namespace {
         return {};
     }
 
+    // Bits one symbol may take: a 15-bit literal/length code with 5 extra
+    // bits, a 15-bit distance code with 13 extra bits.
+    constexpr unsigned symbol_bits = 48;
+
+    // Copies a match; the slack after the block lets the last chunk of a
+    // copy from 8 or more bytes back spill over.
+    inline void copy_match(std::uint8_t* destination, size_t distance, size_t length)
+    {
+        std::uint8_t const* source = destination - distance;
+        if (distance >= 8) {
+            for (size_t done = 0; done < length; done += 8)
+                std::memcpy(destination + done, source + done, 8);
+        } else {
+            for (size_t i = 0; i < length; ++i)
+                destination[i] = source[i];
+        }
+    }
+
+    enum class FastResult { EndOfBlock, NearInputEnd, Damaged };
+
+    // The hot loop of MSZIP expansion, kept whole: symbols while a refill
+    // leaves a whole symbol's bits in hand, so that no read inside needs a
+    // check. The reader is a local the window's stores cannot alias, and
+    // the tables are looked up without calls; the checked loop below takes
+    // over for the last bytes of the input. `damage` names a fault.
+    FastResult decode_fast(BitReader& shared_reader, Tables const& tables, std::uint8_t* window, size_t floor,
+        size_t& position, size_t end, char const*& damage)
+    {
+        BitReader reader = shared_reader;
+        size_t out = position;
+        FastResult result = FastResult::NearInputEnd;
+        for (;;) {
+            reader.refill();
+            if (reader.count() < symbol_bits)
+                break;
+            std::uint32_t entry = tables.literals.fast[reader.peek() & (table_size - 1)];
+            if ((entry >> 16) == 0) [[unlikely]]
+                entry = tables.literals.lookup_long(reader.peek());
+            if ((entry >> 16) == 0) [[unlikely]] {
+                damage = "unassigned Huffman code";
+                result = FastResult::Damaged;
+                break;
+            }
+            reader.consume(entry >> 16);
+            unsigned symbol = entry & 0xFFFF;
+            if (symbol < 256) {
+                if (out >= end) [[unlikely]] {
+                    damage = "more data than the block holds";
+                    result = FastResult::Damaged;
+                    break;
+                }
+                window[out++] = static_cast<std::uint8_t>(symbol);
+                continue;
+            }
+            if (symbol == end_of_block) {
+                result = FastResult::EndOfBlock;
+                break;
+            }
+            unsigned length_index = symbol - 257;
+            if (length_index >= length_base.size()) [[unlikely]] {
+                damage = "bad length code";
+                result = FastResult::Damaged;
+                break;
+            }
+            unsigned extra = length_extra[length_index];
+            size_t length = length_base[length_index] + (reader.peek() & ((std::uint64_t { 1 } << extra) - 1));
+            reader.consume(extra);
+
+            entry = tables.distances.fast[reader.peek() & (table_size - 1)];
+            if ((entry >> 16) == 0) [[unlikely]]
+                entry = tables.distances.lookup_long(reader.peek());
+            unsigned distance_symbol = entry & 0xFFFF;
+            if ((entry >> 16) == 0 || distance_symbol >= distance_base.size()) [[unlikely]] {
+                damage = (entry >> 16) == 0 ? "unassigned Huffman code" : "bad distance code";
+                result = FastResult::Damaged;
+                break;
+            }
+            reader.consume(entry >> 16);
+            extra = distance_extra[distance_symbol];
+            size_t distance = distance_base[distance_symbol] + (reader.peek() & ((std::uint64_t { 1 } << extra) - 1));
+            reader.consume(extra);
+            if (distance > out - floor || length > end - out) [[unlikely]] {
+                damage = distance > out - floor ? "match reaches before the start of the data"
+                                                : "more data than the block holds";
+                result = FastResult::Damaged;
+                break;
+            }
+            copy_match(window + out, distance, length);
+            out += length;
+        }
+        shared_reader = reader;
+        position = out;
+        return result;
+    }
+
     // Decodes the symbols of one Huffman block into `window` from `*position`
     // up to `end`. Matches may reach back to `floor` (the oldest byte still
-    // in the window). This is the hot loop of MSZIP expansion, kept whole.
+    // in the window). The fast loop does nearly all; this checked one, read
+    // by read, finishes the input's last bytes.
     Result<void> decode_huffman_block(
         BitReader& reader, Tables const& tables, std::uint8_t* window, size_t floor, size_t* position, size_t end)
     {
+        char const* damage = nullptr;
+        switch (decode_fast(reader, tables, window, floor, *position, end, damage)) {
+        case FastResult::EndOfBlock:
+            return {};
+        case FastResult::Damaged:
+            return fail(ErrorCode::Corrupt, reader.offset(), damage);
+        case FastResult::NearInputEnd:
+            break;
+        }
         size_t out = *position;
         for (;;) {
             auto symbol = tables.literals.decode(reader);
@@ -325,16 +461,7 @@ namespace {
                 return fail(ErrorCode::Corrupt, reader.offset(), "match reaches before the start of the data");
             if (length > end - out)
                 return fail(ErrorCode::Corrupt, reader.offset(), "more data than the block holds");
-            std::uint8_t* destination = window + out;
-            std::uint8_t const* source = destination - distance;
-            if (distance >= 8) {
-                // The slack after `end` lets the last chunk spill over.
-                for (size_t done = 0; done < length; done += 8)
-                    std::memcpy(destination + done, source + done, 8);
-            } else {
-                for (size_t i = 0; i < length; ++i)
-                    destination[i] = source[i];
-            }
+            copy_match(window + out, distance, length);
             out += length;
         }
         *position = out;
