@@ -45,6 +45,28 @@ namespace {
         void* m_address { nullptr };
     };
 
+    // The first visible top-level window of the process that `wanted` takes.
+    HWND find_process_window(DWORD process_id, std::function<bool(HWND)> const& wanted)
+    {
+        struct Search {
+            DWORD process_id;
+            std::function<bool(HWND)> const* wanted;
+            HWND found;
+        } search { process_id, &wanted, nullptr };
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& search = *reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner != search.process_id || !IsWindowVisible(window) || !(*search.wanted)(window))
+                    return TRUE;
+                search.found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
 }
 
 bool wait_until(std::function<bool()> const& ready, int limit_ms)
@@ -59,24 +81,7 @@ bool wait_until(std::function<bool()> const& ready, int limit_ms)
 
 HWND find_top_level(DWORD process_id, std::wstring const& title)
 {
-    struct Search {
-        DWORD process_id;
-        std::wstring const* title;
-        HWND found;
-    } search { process_id, &title, nullptr };
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search.process_id && IsWindowVisible(window) && window_text(window) == *search.title) {
-                search.found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return find_process_window(process_id, [&](HWND window) { return window_text(window) == title; });
 }
 
 std::vector<HWND> direct_children(HWND parent)
@@ -212,28 +217,13 @@ void press_ok(HWND box)
 
 HWND find_dialog_showing(DWORD process_id, std::wstring const& text)
 {
-    struct Search {
-        DWORD process_id;
-        std::wstring const* text;
-        HWND found;
-    } search { process_id, &text, nullptr };
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != search.process_id || !IsWindowVisible(window))
-                return TRUE;
-            for (HWND child : direct_children(window)) {
-                if (window_text(child) == *search.text) {
-                    search.found = window;
-                    return FALSE;
-                }
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return find_process_window(process_id, [&](HWND window) {
+        for (HWND child : direct_children(window)) {
+            if (window_text(child) == text)
+                return true;
+        }
+        return false;
+    });
 }
 
 }

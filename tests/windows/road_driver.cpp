@@ -8,6 +8,7 @@
 // under Wine with a display:
 //     road_driver.exe TARNWELL_EXE IMAGE PROGRAM_FOLDER
 
+#include "driven_program.h"
 #include "remote_window.h"
 #include "window_controls.h"
 
@@ -37,30 +38,9 @@ namespace {
     // Long steps run other programs under Wine; each is given minutes.
     constexpr int step_limit_ms = 300000;
 
-    std::wstring temp_dir()
-    {
-        wchar_t path[MAX_PATH] {};
-        GetTempPathW(MAX_PATH, path);
-        return path;
-    }
-
     bool file_exists(std::wstring const& path)
     {
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
-    std::string file_bytes(std::wstring const& path)
-    {
-        std::string bytes;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "<missing>";
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-            bytes.append(buffer, read);
-        CloseHandle(file);
-        return bytes;
     }
 
     // The program keeps its texts in GBK, and so do the files it writes.
@@ -77,12 +57,9 @@ namespace {
     protected:
         void SetUp() override
         {
-            std::wstring command = L"\"" + g_program + L"\"";
-            STARTUPINFOW startup {};
-            startup.cb = sizeof startup;
-            ASSERT_TRUE(CreateProcessW(
-                g_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
-                << "CreateProcessW failed with error " << GetLastError();
+            auto started = start_program(g_program);
+            ASSERT_TRUE(started.ok) << "CreateProcessW failed with error " << GetLastError();
+            m_process = started.process;
             ASSERT_TRUE(wait_until([&] { return (m_window = find_top_level(pid(), L"Tarnwell v2.0")) != nullptr; }))
                 << "the program's window did not show";
         }
@@ -275,10 +252,7 @@ namespace {
 
         // Closing ends the run and clears the workspace.
         PostMessageW(m_window, WM_CLOSE, 0, 0);
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(m_process.hProcess, 60000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(m_process.hProcess, &code);
-        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(wait_for_exit(m_process.hProcess), 0u);
         EXPECT_FALSE(file_exists(temp_dir() + L"iso"));
     }
 

@@ -5,6 +5,7 @@
 // the end of the run. Run under Wine with a display:
 //     window_driver.exe TARNWELL_EXE ISO_TOOL_EXE ARTIFACT_FOLDER
 
+#include "driven_program.h"
 #include "remote_window.h"
 #include "screenshot.h"
 #include "window_controls.h"
@@ -21,13 +22,6 @@ namespace {
     std::wstring g_iso_tool;
     std::wstring g_artifacts;
 
-    std::wstring temp_dir()
-    {
-        wchar_t path[MAX_PATH] {};
-        GetTempPathW(MAX_PATH, path);
-        return path;
-    }
-
     long long file_size(std::wstring const& path)
     {
         WIN32_FILE_ATTRIBUTE_DATA data;
@@ -36,50 +30,12 @@ namespace {
         return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
 
-    std::string file_text(std::wstring const& path)
-    {
-        std::string text;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "<missing>";
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-            text.append(buffer, read);
-        CloseHandle(file);
-        return text;
-    }
-
-    struct Started {
-        PROCESS_INFORMATION process {};
-        bool ok { false };
-    };
-
-    Started start_program()
-    {
-        Started started;
-        std::wstring command = L"\"" + g_program + L"\"";
-        STARTUPINFOW startup {};
-        startup.cb = sizeof startup;
-        started.ok = CreateProcessW(g_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-            &startup, &started.process);
-        return started;
-    }
-
-    DWORD wait_for_exit(HANDLE process)
-    {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process, &code);
-        return code;
-    }
-
     // The program of the whole suite: started once, closed by the last test.
     class MainWindowTest : public testing::Test {
     protected:
         static void SetUpTestSuite()
         {
-            s_run = start_program();
+            s_run = start_program(g_program);
             ASSERT_TRUE(s_run.ok) << "CreateProcessW failed with error " << GetLastError();
             wait_until(
                 [] { return (s_window = find_top_level(s_run.process.dwProcessId, L"Tarnwell v2.0")) != nullptr; });
@@ -219,19 +175,19 @@ namespace {
         auto temp = temp_dir();
         EXPECT_EQ(file_size(temp + L"ultraiso.exe"), file_size(g_iso_tool));
         EXPECT_GT(file_size(g_iso_tool), 0);
-        EXPECT_EQ(file_text(temp + L"ucmd.cmd"), "ultraiso -silent -in pe.iso -extract \"iso\"");
-        EXPECT_EQ(file_text(temp + L"pcmd2.cmd"),
+        EXPECT_EQ(file_bytes(temp + L"ucmd.cmd"), "ultraiso -silent -in pe.iso -extract \"iso\"");
+        EXPECT_EQ(file_bytes(temp + L"pcmd2.cmd"),
             "ultraiso -in pe.iso -rm \"/WXPE\" -jlong -imax -optimize -volu winpe -out pe2.iso");
         // The prefix's temporary folder is ASCII.
         std::string expected_rebuild = "ultraiso -in pe2.iso -f \"";
         expected_rebuild.append(temp.begin(), temp.end());
         expected_rebuild.append("iso\\WXPE\" -jlong -imax -optimize -volu winpe -out winpe.iso");
-        EXPECT_EQ(file_text(temp + L"pcmd.cmd"), expected_rebuild);
+        EXPECT_EQ(file_bytes(temp + L"pcmd.cmd"), expected_rebuild);
     }
 
     TEST_F(MainWindowTest, a_second_copy_says_so_in_an_information_box_and_ends)
     {
-        auto second = start_program();
+        auto second = start_program(g_program);
         ASSERT_TRUE(second.ok);
         HWND box = nullptr;
         ASSERT_TRUE(
