@@ -6,6 +6,7 @@
 #include "platform/files.h"
 
 #include "platform/posix_paths.h"
+#include "platform/tree_path.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -68,23 +69,14 @@ namespace {
         }
     }
 
-    bool is_drive_or_root(std::string_view path)
-    {
-        bool drive = path.size() >= 2 && path[1] == ':'
-            && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-        if (drive)
-            path.remove_prefix(2);
-        return path.find_first_not_of("\\/") == std::string_view::npos && (drive || !path.empty());
-    }
-
 }
 
 bool DeleteTree(std::string_view path)
 {
-    while (!path.empty() && path.front() == ' ')
-        path.remove_prefix(1);
-    if (path.empty() || is_drive_or_root(path))
+    auto checked = tree_to_delete(path);
+    if (!checked)
         return false;
+    path = *checked;
     std::string disk = posix::disk_path(path);
     int folder = open(disk.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
