@@ -16,6 +16,7 @@
 // every load until the reader has certainly overrun; from then on a refill
 // loads nothing and the reader stays overrun.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -125,7 +126,7 @@ public:
     bool overrun() const { return m_overrun || consumed_bits() > m_bit_limit; }
 
     // Offset (plus the base) of the next input byte not yet consumed.
-    std::size_t byte_position() const { return m_base + consumed_bits() / 8; }
+    std::size_t byte_position() const { return m_base + std::min(consumed_bits() / 8, m_input.size()); }
 
     // Leaves bit mode before raw bytes: drops 1..16 bits to reach a 16-bit
     // boundary (a full word when already on one, as real streams do) and
