@@ -1,18 +1,22 @@
 #pragma once
 
 // Reads the LZX bit-stream: little-endian 16-bit words, bits taken from the
-// most significant end. The reader keeps up to 64 bits in hand, the bits
-// below the count in hand always zero. Looking at bits past the end of the
-// input is allowed for a table lookup only: they read as zero there, but
-// consuming them marks the reader as overrun (the count in hand goes
-// negative), and the decoder turns that into a Truncated error before any
-// value read from them reaches the output. Uncompressed blocks switch the
-// reader to whole bytes.
+// most significant end. Uncompressed blocks switch the reader to whole bytes.
 //
-// refill() takes whole words from the input: four at a time with one 8-byte
-// load while at least 8 bytes are left, one at a time near the end. Every
-// load is checked against the input's size.
+// On reset the reader copies the input's words into a scratch buffer with
+// the two bytes of each word swapped, followed by zeros. The bits then run
+// in plain big-endian order, so a refill is one 8-byte load at any byte,
+// without asking how many words fit: after it, 56..63 bits are in hand. Only
+// whole words are bits; a last odd byte reads as zero in bit mode.
+//
+// Looking at bits past the end of the input is allowed for a table lookup
+// only: they read as zero, but consuming them marks the reader as overrun,
+// and the decoder turns that into a Truncated error before any value read
+// from them reaches the output. The zeros after the copy are enough for
+// every load until the reader has certainly overrun; from then on a refill
+// loads nothing and the reader stays overrun.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -23,43 +27,65 @@ namespace tarnwell::tools::lzx {
 
 class BitReader {
 public:
-    // After a refill that takes any words this many bits are in hand unless
-    // the input has ended: enough for a main symbol, a length symbol and 17
-    // extra bits.
-    static constexpr int guaranteed_bits = 49;
+    // Zeros the scratch buffer keeps after the copied input.
+    static constexpr std::size_t padding = 64;
+    // After a refill this many bits are in hand unless the reader has
+    // overrun: enough for a main symbol, a length symbol, and an offset's
+    // extra bits with its aligned symbol (16 + 16 + 21).
+    static constexpr int guaranteed_bits = 56;
 
-    void reset(std::span<std::uint8_t const> input)
+    // `scratch` holds at least input.size() + padding bytes and stays with
+    // the reader until the next reset; `base` is the input's own offset,
+    // added to byte_position().
+    void reset(std::span<std::uint8_t const> input, std::span<std::uint8_t> scratch, std::size_t base = 0)
     {
         m_input = input;
+        m_base = base;
+        std::size_t const words = input.size() / 2;
+        std::uint8_t* const swapped = scratch.first(2 * words + padding).data();
+        std::size_t i = 0;
+        for (; i + 8 <= 2 * words; i += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, input.data() + i, sizeof eight);
+            constexpr std::uint64_t low_bytes = 0x00ff00ff00ff00ffull;
+            eight = ((eight >> 8) & low_bytes) | ((eight & low_bytes) << 8);
+            std::memcpy(swapped + i, &eight, sizeof eight);
+        }
+        for (; i < 2 * words; i += 2) {
+            swapped[i] = input[i + 1];
+            swapped[i + 1] = input[i];
+        }
+        std::memset(swapped + 2 * words, 0, padding);
+        m_bytes = swapped;
+        m_bit_limit = 16 * words;
+        m_load_limit = 2 * words + padding - sizeof(std::uint64_t);
         m_position = 0;
         m_buffer = 0;
         m_bits = 0;
+        m_overrun = false;
     }
 
-    // Takes words when fewer than `needed` (up to guaranteed_bits) are in
-    // hand. A hot loop asks only for what its next reads need, so that most
-    // calls return at once.
-    void refill(int needed = guaranteed_bits)
+    // Brings the bits in hand to 56..63 whatever their count now; a hot loop
+    // calls it on every turn, without a branch on the count.
+    void top_up()
     {
-        // Enough in hand, or overrun (negative, seen as a large unsigned
-        // count): nothing to take.
-        if (static_cast<unsigned>(m_bits) >= static_cast<unsigned>(needed))
-            return;
-        if (m_input.size() - m_position >= 8) [[likely]] {
-            unsigned const words = static_cast<unsigned>(64 - m_bits) / 16;
-            unsigned const spare = static_cast<unsigned>(64 - m_bits) % 16;
-            std::uint64_t const in_order = load_words(m_input.data() + m_position);
-            m_buffer |= (in_order >> m_bits) & (~std::uint64_t { 0 } << spare);
-            m_bits += static_cast<int>(16 * words);
-            m_position += 2 * words;
+        if (m_position <= m_load_limit) [[likely]] {
+            m_buffer |= load_big_endian(m_bytes + m_position) >> m_bits;
+            m_position += (63 - m_bits) >> 3;
+            m_bits |= 56;
             return;
         }
-        while (m_bits < guaranteed_bits && m_input.size() - m_position >= 2) {
-            std::uint64_t word = m_input[m_position] | (std::uint64_t { m_input[m_position + 1] } << 8);
-            m_buffer |= word << (48 - m_bits);
-            m_bits += 16;
-            m_position += 2;
-        }
+        // More than the padding past the input's end: every bit in hand and
+        // any later one is a zero past the end.
+        m_overrun = true;
+        m_bits = 63;
+    }
+
+    // Tops up when fewer than `needed` (up to guaranteed_bits) are in hand.
+    void refill(unsigned needed = guaranteed_bits)
+    {
+        if (m_bits < needed)
+            top_up();
     }
 
     // The next 16 bits for a table lookup, without refilling: the caller has
@@ -69,16 +95,15 @@ public:
     // The next `count` (1..32) bits, for a lookup; see the note above.
     std::uint32_t peek(unsigned count)
     {
-        if (m_bits < static_cast<int>(count))
-            refill();
+        refill(count);
         return static_cast<std::uint32_t>(m_buffer >> (64 - count));
     }
 
-    // `count` is at most 32.
+    // `count` (0..32) bits the caller has refilled for.
     void consume(unsigned count)
     {
         m_buffer <<= count;
-        m_bits -= static_cast<int>(count);
+        m_bits -= count;
     }
 
     std::uint32_t read(unsigned count)
@@ -88,45 +113,43 @@ public:
         return value;
     }
 
-    // `count` (0..32) bits the caller has refilled for.
+    // `count` (0..32) bits the caller has refilled for; no branch on a
+    // count of 0.
     std::uint32_t read_in_hand(unsigned count)
     {
-        if (count == 0)
-            return 0;
-        auto value = static_cast<std::uint32_t>(m_buffer >> (64 - count));
+        auto value = static_cast<std::uint32_t>((m_buffer >> 1) >> (63 - count));
         consume(count);
         return value;
     }
 
     // Whether any bit past the end of the input was consumed.
-    bool overrun() const { return m_bits < 0; }
+    bool overrun() const { return m_overrun || consumed_bits() > m_bit_limit; }
 
-    // Byte offset in the input of the next word not yet taken in hand.
-    std::size_t byte_position() const { return m_position; }
+    // Offset (plus the base) of the next input byte not yet consumed.
+    std::size_t byte_position() const { return m_base + std::min(consumed_bits() / 8, m_input.size()); }
 
     // Leaves bit mode before raw bytes: drops 1..16 bits to reach a 16-bit
     // boundary (a full word when already on one, as real streams do) and
-    // hands back the whole words still in hand. An overrun stays overrun.
+    // goes on from the next byte. An overrun stays overrun.
     void align_to_bytes()
     {
-        if (m_bits < 0)
+        if (overrun())
             return;
-        int drop = m_bits % 16;
-        if (drop == 0)
-            drop = 16;
-        if (m_bits < drop)
-            refill();
-        consume(static_cast<unsigned>(drop));
-        if (m_bits < 0)
+        std::size_t const aligned = (consumed_bits() / 16 + 1) * 16;
+        if (aligned > m_bit_limit) {
+            m_overrun = true;
             return;
-        m_position -= static_cast<std::size_t>(m_bits / 8);
+        }
+        m_position = aligned / 8;
         m_buffer = 0;
         m_bits = 0;
     }
 
-    std::size_t bytes_remaining() const { return m_input.size() - m_position; }
+    // Raw bytes in byte mode.
+    std::size_t bytes_remaining() const { return m_overrun ? 0 : m_input.size() - m_position; }
 
     // Raw bytes in byte mode; the caller checks bytes_remaining() first.
+    // Bit mode goes on after them, on the word boundary they end on.
     std::span<std::uint8_t const> take_bytes(std::size_t count)
     {
         auto bytes = m_input.subspan(m_position, count);
@@ -135,24 +158,26 @@ public:
     }
 
 private:
-    // Four stream words from 8 bytes, the first word in the top 16 bits.
-    static std::uint64_t load_words(std::uint8_t const* bytes)
+    std::size_t consumed_bits() const { return 8 * m_position - m_bits; }
+
+    static std::uint64_t load_big_endian(std::uint8_t const* bytes)
     {
-        std::uint64_t value = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(&value, bytes, sizeof value);
-        } else {
-            for (int i = 7; i >= 0; --i)
-                value = (value << 8) | bytes[i];
-        }
-        value = (value << 32) | (value >> 32);
-        return ((value & 0x0000ffff0000ffffull) << 16) | ((value >> 16) & 0x0000ffff0000ffffull);
+        std::uint64_t value;
+        std::memcpy(&value, bytes, sizeof value);
+        if constexpr (std::endian::native == std::endian::little)
+            value = std::byteswap(value);
+        return value;
     }
 
     std::span<std::uint8_t const> m_input;
-    std::size_t m_position { 0 };
+    std::uint8_t const* m_bytes { nullptr }; // the words, bytes swapped, then zeros
+    std::size_t m_base { 0 };
+    std::size_t m_bit_limit { 0 }; // bits of whole words in the input
+    std::size_t m_load_limit { 0 }; // last position an 8-byte load may start at
+    std::size_t m_position { 0 }; // next byte to load (bit mode) or take (byte mode)
     std::uint64_t m_buffer { 0 };
-    int m_bits { 0 };
+    unsigned m_bits { 0 };
+    bool m_overrun { false };
 };
 
 }

@@ -21,7 +21,13 @@
 //   16 bits there, and a cabinet data block holds exactly one frame. Each call
 //   gets one data block, so every frame starts on a fresh word. Blocks and
 //   even single matches may run on into the next frame; we allow both, but a
-//   match may not run past the end of the window.
+//   match may not run past the end of the window (a multiple of the window
+//   size in the stream), as in a decoder that keeps a circular window.
+// - History: we keep the decoded data in one straight buffer of four window
+//   sizes and room for a frame, the last window's worth moved back to the
+//   front when the next frame would not fit. So a match never wraps, and a
+//   copy may write a few bytes past the match's end: nothing ahead of the
+//   decoding position is data yet.
 // - E8 translation: the documents describe it over the whole stream; real
 //   decoders undo it per frame, only while the frame starts below 1 GiB,
 //   never in frames of 10 bytes or fewer, never from the last 10 bytes of a
@@ -45,116 +51,71 @@ namespace tarnwell::tools::lzx {
 
 namespace {
 
-    // Lookup-table widths: the main tree's codes are mostly shorter than 12 bits,
-    // so one 16 KiB table resolves nearly every symbol in one step; the length
-    // and pretree tables are smaller since they have fewer, shorter codes; the
-    // aligned tree's codes are at most 7 bits, so its table is exact.
-    constexpr unsigned main_table_bits = 12;
+    // Lookup-table widths: the main tree's codes are mostly 11 bits or
+    // shorter, so one 4 KiB table resolves nearly every symbol in one step
+    // and stays in the first-level cache (a 12-bit table cost as many cache
+    // misses as it saved walks); the length and pretree tables are smaller
+    // since they have fewer, shorter codes; the aligned tree's codes are at
+    // most 7 bits, so its table is exact.
+    constexpr unsigned main_table_bits = 11;
     constexpr unsigned length_table_bits = 10;
     constexpr unsigned aligned_table_bits = 7;
     constexpr unsigned pretree_table_bits = 8;
 
-    template<typename Word> void copy_word(std::uint8_t* destination, std::uint8_t const* source)
+    // Bytes a match copy may write past the match's end; the history keeps
+    // this much room after any match (see make_room_for_frame).
+    constexpr std::size_t copy_overshoot = 32;
+    // Room after a frame: a match starting at its last byte, and the
+    // overshoot.
+    constexpr std::size_t frame_room = max_match + copy_overshoot;
+
+    template<std::size_t Size> void copy_bytes(std::uint8_t* destination, std::uint8_t const* source)
     {
-        Word word;
-        std::memcpy(&word, source, sizeof word);
-        std::memcpy(destination, &word, sizeof word);
+        std::uint8_t chunk[Size];
+        std::memcpy(chunk, source, Size);
+        std::memcpy(destination, chunk, Size);
     }
 
-    // A match of 2..16 bytes whose source does not overlap it: its first and
-    // last words, both read before either is written, cover it.
-    template<typename Word> void copy_two_words(std::uint8_t* destination, std::uint8_t const* source, unsigned length)
-    {
-        Word first, last;
-        std::memcpy(&first, source, sizeof first);
-        std::memcpy(&last, source + length - sizeof last, sizeof last);
-        std::memcpy(destination, &first, sizeof first);
-        std::memcpy(destination + length - sizeof last, &last, sizeof last);
-    }
-
-    constexpr unsigned chunk = 8;
-
-    // Copies `length` (2..257) bytes from a source that does not overlap
-    // the destination. Every copy writes exactly the match: the bytes after
-    // it are older data that a later match may still read.
-    inline void copy_disjoint(std::uint8_t* destination, std::uint8_t const* source, unsigned length)
-    {
-        if (length <= 2 * chunk) {
-            if (length >= 8)
-                copy_two_words<std::uint64_t>(destination, source, length);
-            else if (length >= 4)
-                copy_two_words<std::uint32_t>(destination, source, length);
-            else
-                copy_two_words<std::uint16_t>(destination, source, length);
-            return;
-        }
-        unsigned done = 0;
-        for (; done + chunk <= length; done += chunk)
-            copy_word<std::uint64_t>(destination + done, source + done);
-        if (done < length)
-            copy_word<std::uint64_t>(destination + length - chunk, source + length - chunk);
-    }
-
-    // Copies a match whose source starts inside the window, `offset` bytes
-    // back. A longer overlapping copy goes 8 bytes at a time, each chunk
-    // reading only bytes already written, the last chunk ending exactly at
-    // the match's end. A source fewer than 8 bytes back repeats a period of
-    // `offset` bytes: after its first 16 bytes the copy reads from a multiple
-    // of the period 8..14 bytes back, never before the match's source (which
-    // would not be periodic).
-    inline void copy_match_in_window(std::uint8_t* destination, std::uint32_t offset, unsigned length)
+    // Copies a match of `length` (2..257) bytes from `offset` bytes back,
+    // writing up to copy_overshoot bytes past its end. A source 16 or more
+    // bytes back goes 16 bytes at a time, at least 32 (most matches are
+    // shorter, and the copy then takes no branch on the length), one 8..15
+    // back 8 at a time: each
+    // read then takes only bytes already written. A source closer than 8
+    // bytes repeats a period of `offset` bytes: after the first 8 bytes the
+    // copy reads from a whole number of periods 8..14 bytes back, never
+    // before the match's source.
+    inline void copy_match(std::uint8_t* destination, std::uint32_t offset, unsigned length)
     {
         std::uint8_t const* source = destination - offset;
-        if (offset >= length) {
-            copy_disjoint(destination, source, length);
+        if (offset >= 16) [[likely]] {
+            copy_bytes<16>(destination, source);
+            copy_bytes<16>(destination + 16, source + 16);
+            for (unsigned done = 32; done < length; done += 16)
+                copy_bytes<16>(destination + done, source + done);
             return;
         }
-        unsigned done = 0;
-        unsigned back = offset; // how far behind the write each read is
-        if (offset < chunk) {
-            unsigned head = std::min(length, 2 * chunk);
-            for (; done < head; ++done)
-                destination[done] = source[done];
-            if (done == length)
-                return;
-            back = (chunk + offset - 1) / offset * offset;
-        }
-        // Reads at `destination + i - back`, written from the source so that
-        // no address before it is ever formed: i + offset - back >= 0.
-        for (; done + chunk <= length; done += chunk)
-            copy_word<std::uint64_t>(destination + done, source + (done + offset - back));
-        if (done < length)
-            copy_word<std::uint64_t>(destination + length - chunk, source + (length - chunk + offset - back));
-    }
-
-    // A match whose source starts before the window's start, that is, near
-    // its end (the window is circular): common in the first part of each
-    // pass over the window. The source lies after the destination; only a
-    // source running over the window's end goes byte by byte.
-    void copy_match_wrapping(
-        std::uint8_t* window, std::size_t window_size, std::size_t position, std::uint32_t offset, unsigned length)
-    {
-        std::size_t source = position + window_size - offset;
-        if (source + length <= window_size) {
-            if (source - position >= length)
-                copy_disjoint(window + position, window + source, length);
-            else
-                std::memmove(window + position, window + source, length);
+        if (offset >= 8) {
+            for (unsigned done = 0; done < length; done += 8)
+                copy_bytes<8>(destination + done, source + done);
             return;
         }
-        for (unsigned i = 0; i < length; ++i) {
-            window[position + i] = window[source];
-            if (++source == window_size)
-                source = 0;
-        }
+        for (unsigned i = 0; i < 8; ++i)
+            destination[i] = source[i];
+        unsigned const back = (8 + offset - 1) / offset * offset;
+        for (unsigned done = 8; done < length; done += 8)
+            copy_bytes<8>(destination + done, destination + done - back);
     }
 
 }
 
 Decoder::Decoder(unsigned window_bits)
     : m_window_bits(window_bits)
+    , m_window_size(std::size_t { 1 } << window_bits)
     , m_main_symbols(literal_count + position_slots_for_window[window_bits - min_window_bits] * length_headers)
-    , m_window(std::size_t { 1 } << window_bits)
+    , m_history(std::make_unique_for_overwrite<std::uint8_t[]>(4 * m_window_size + frame_size + frame_room))
+    , m_history_size(4 * m_window_size + frame_size + frame_room)
+    , m_reader_scratch(max_compressed_frame_size + BitReader::padding)
 {
 }
 
@@ -193,42 +154,58 @@ Result<void> Decoder::decode_frame(std::span<std::uint8_t const> input, std::spa
     if (output.size() < frame_size)
         m_last_frame_seen = true;
 
-    m_reader.reset(input);
-    if (m_window_position == m_window.size())
-        m_window_position = 0;
-    std::size_t frame_start = static_cast<std::size_t>(m_frame_offset & (m_window.size() - 1));
-    std::size_t frame_end = frame_start + output.size();
-
-    auto decoded = decode_until(frame_end);
+    // An odd-sized uncompressed block that ended with the last data block
+    // left its pad byte to this one; the bits start after it.
+    std::size_t skip = 0;
+    if (m_pad_byte_pending) {
+        if (input.empty())
+            return fail_sticky(Error {
+                ErrorCode::Truncated, m_input_offset, "LZX: data block ends before an uncompressed block's pad byte" });
+        skip = 1;
+        m_pad_byte_pending = false;
+    }
+    if (m_reader_scratch.size() < input.size() + BitReader::padding)
+        m_reader_scratch.resize(input.size() + BitReader::padding);
+    m_reader.reset(input.subspan(skip), m_reader_scratch, skip);
+    make_room_for_frame();
+    auto decoded = decode_until(m_frame_index + output.size());
     if (!decoded)
         return fail_sticky(decoded.error());
 
-    std::memcpy(output.data(), m_window.data() + frame_start, output.size());
+    std::memcpy(output.data(), m_history.get() + m_frame_index, output.size());
     e8_decode_frame(output, m_frame_offset, m_e8_translation_size);
     m_frame_offset += output.size();
+    m_frame_index += output.size();
     m_input_offset += input.size();
     return {};
 }
 
+// Moves the last window's worth before the frame, and whatever a match
+// already decoded into the frame, to the front when the frame and its room
+// would not fit after them.
+void Decoder::make_room_for_frame()
+{
+    if (m_frame_index + frame_size + frame_room <= m_history_size)
+        return;
+    std::size_t const shift = m_frame_index - m_window_size;
+    std::memmove(m_history.get(), m_history.get() + shift, m_position - shift);
+    m_frame_index -= shift;
+    m_position -= shift;
+}
+
 Result<void> Decoder::decode_until(std::size_t frame_end)
 {
-    if (m_pad_byte_pending) {
-        if (m_reader.bytes_remaining() < 1)
-            return error_here(ErrorCode::Truncated, "data block ends before an uncompressed block's pad byte");
-        m_reader.take_bytes(1);
-        m_pad_byte_pending = false;
-    }
     if (!m_header_read) {
         if (auto header = read_stream_header(); !header)
             return header;
     }
-    while (m_window_position < frame_end) {
+    while (m_position < frame_end) {
         if (m_block_remaining == 0) {
             if (auto header = read_block_header(); !header)
                 return header;
             continue;
         }
-        std::size_t run_end = std::min<std::size_t>(frame_end, m_window_position + m_block_remaining);
+        std::size_t run_end = std::min<std::size_t>(frame_end, m_position + m_block_remaining);
         auto run = m_block_type == BlockType::Uncompressed ? copy_uncompressed(run_end) : decode_compressed(run_end);
         if (!run)
             return run;
@@ -356,11 +333,11 @@ Result<void> Decoder::read_lengths(std::span<std::uint8_t> lengths, char const* 
 
 Result<void> Decoder::copy_uncompressed(std::size_t run_end)
 {
-    std::size_t count = run_end - m_window_position;
+    std::size_t count = run_end - m_position;
     if (m_reader.bytes_remaining() < count)
         return error_here(ErrorCode::Truncated, "data block ends inside an uncompressed block");
-    std::memcpy(m_window.data() + m_window_position, m_reader.take_bytes(count).data(), count);
-    m_window_position += count;
+    std::memcpy(m_history.get() + m_position, m_reader.take_bytes(count).data(), count);
+    m_position += count;
     m_stream_position += count;
     m_block_remaining -= static_cast<std::uint32_t>(count);
     if (m_block_remaining == 0)
@@ -382,44 +359,46 @@ Result<void> Decoder::finish_uncompressed_block()
 // The symbol loop: one literal or match per turn. It is kept in one piece
 // (longer than our usual functions) because it runs once per symbol of the
 // whole stream. Its state (the bit reader, the repeated offsets, the
-// position) lives in locals that the window's byte stores cannot alias, so
+// position) lives in locals that the history's byte stores cannot alias, so
 // the compiler keeps them in registers; they go back to the members on every
-// way out. Each turn refills before the main and length symbols (at most
-// 32 bits) and before the offset's bits (at most 21), each time only when
-// fewer bits than those are in hand. Bits read past the end of the input
-// are zeros that may reach the window (never the output): the overrun is
-// checked once the run ends, and before any other error, so that a cut
-// stream is reported as Truncated.
+// way out. Each turn tops the reader up before the main and length symbols
+// (at most 32 bits) and again before the offset's bits (at most 21). The
+// choices that depend on the data and not on the block (a repeated offset or
+// a new one, which repeated offset) are made by selecting values rather than
+// by branching. Bits read past the end of the input are zeros that may
+// reach the history (never the output): the overrun is checked once the run
+// ends, and before any other error, so that a cut stream is reported as
+// Truncated.
 Result<void> Decoder::decode_compressed(std::size_t run_end)
 {
-    std::uint8_t* const window = m_window.data();
-    std::size_t const window_size = m_window.size();
+    std::uint8_t* const history = m_history.get();
     bool const aligned = m_block_type == BlockType::AlignedOffset;
     BitReader reader = m_reader;
     std::uint32_t r0 = m_repeated[0], r1 = m_repeated[1], r2 = m_repeated[2];
-    std::size_t const start = m_window_position;
+    std::size_t const start = m_position;
     std::size_t position = start;
-    // A match may reach back to the start of the data, and never further
-    // than the window; once the window has wrapped, that is the window.
-    std::size_t const reach_floor = m_stream_position - start > 0 ? window_size : 0;
+    // A match may reach back to the start of the data and never further
+    // than the window: until the history is first moved, an index in it is
+    // a stream position; after that, every index is at least the window
+    // size. So min(position, window) is how far back a match may reach.
+    std::size_t const window_size = m_window_size;
     // A match may not run past its block's end nor the window's.
-    std::size_t const match_end_limit = std::min<std::size_t>(start + m_block_remaining, window_size);
+    std::size_t const to_window_end = window_size - static_cast<std::size_t>(m_stream_position & (window_size - 1));
+    std::size_t const match_end_limit = start + std::min<std::size_t>(m_block_remaining, to_window_end);
     // Every way out leaves the loop (a damaged stream with its reason set)
     // so that the locals are stored once, after it.
     char const* damage = nullptr;
 
-    constexpr int symbol_bits = 2 * max_code_length;
-    constexpr int offset_bits = 17 - aligned_low_bits + max_aligned_code_length;
     while (position < run_end) {
-        reader.refill(symbol_bits);
+        reader.top_up();
         unsigned symbol = m_main_table.decode_in_hand<main_table_bits>(reader);
         if (symbol < literal_count) {
-            window[position++] = static_cast<std::uint8_t>(symbol);
+            history[position++] = static_cast<std::uint8_t>(symbol);
             continue;
         }
         symbol -= literal_count;
         unsigned length = (symbol & (length_headers - 1)) + min_match;
-        unsigned slot = symbol >> 3;
+        unsigned const slot = symbol >> 3;
         if (length == primary_lengths + min_match) {
             unsigned extra_length = m_length_table.decode_in_hand<length_table_bits>(reader);
             if (extra_length == HuffmanTable::invalid_symbol) [[unlikely]] {
@@ -437,7 +416,6 @@ Result<void> Decoder::decode_compressed(std::size_t run_end)
                 r2 = r0;
             r0 = offset;
         } else {
-            reader.refill(offset_bits);
             unsigned extra = extra_bits_of_slot[slot];
             std::uint32_t formatted = slot_base[slot];
             if (aligned && extra >= aligned_low_bits) {
@@ -457,26 +435,23 @@ Result<void> Decoder::decode_compressed(std::size_t run_end)
             r0 = offset;
         }
         // offset 0 wraps to the largest value and fails here too.
-        if (offset - 1 >= std::max(position, reach_floor)) [[unlikely]] {
+        if (offset - 1 >= std::min(position, window_size)) [[unlikely]] {
             damage = "match reaches before the start of the data";
             break;
         }
         if (position + length > match_end_limit) [[unlikely]] {
-            damage = position + length > window_size ? "match runs past the end of the window"
-                                                     : "match runs past the end of its block";
+            damage = position + length > start + to_window_end ? "match runs past the end of the window"
+                                                               : "match runs past the end of its block";
             break;
         }
-        if (offset <= position) [[likely]]
-            copy_match_in_window(window + position, offset, length);
-        else
-            copy_match_wrapping(window, window_size, position, offset, length);
+        copy_match(history + position, offset, length);
         position += length;
     }
     m_reader = reader;
     m_repeated = { r0, r1, r2 };
     m_stream_position += position - start;
     m_block_remaining -= static_cast<std::uint32_t>(position - start);
-    m_window_position = position;
+    m_position = position;
     if (auto overrun = check_overrun(); !overrun)
         return overrun;
     if (damage)

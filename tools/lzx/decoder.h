@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -38,16 +39,25 @@ private:
     Result<void> check_overrun() const;
     std::unexpected<Error> error_here(ErrorCode, char const* context) const;
 
+    void make_room_for_frame();
+
     unsigned m_window_bits;
+    std::size_t m_window_size;
     unsigned m_main_symbols;
-    std::vector<std::uint8_t> m_window;
-    std::size_t m_window_position { 0 };
+    // The decoded data, in stream order: the window's worth before the
+    // current frame, the frame, and room after it (see decoder.cpp).
+    // Left uninitialised: only decoded bytes are ever read from it.
+    std::unique_ptr<std::uint8_t[]> m_history;
+    std::size_t m_history_size;
+    std::size_t m_position { 0 }; // index in m_history of the next byte to decode
+    std::size_t m_frame_index { 0 }; // index in m_history of the current frame
     std::uint64_t m_stream_position { 0 }; // uncompressed bytes decoded so far
     std::uint64_t m_frame_offset { 0 }; // stream offset of the current frame
     std::uint64_t m_input_offset { 0 }; // compressed bytes of earlier frames
     bool m_last_frame_seen { false };
 
     BitReader m_reader;
+    std::vector<std::uint8_t> m_reader_scratch;
     bool m_header_read { false };
     std::uint32_t m_e8_translation_size { 0 };
 

@@ -4,8 +4,8 @@
 // frame is E8-translated, then every position of it is searched for matches
 // over the whole window (binary trees) and the frame is parsed by cost: the
 // cheapest path through literals, repeated offsets and matches under the
-// code lengths of the previous frame, then again under the code lengths that
-// first parse produced. Matches never cross a frame's end, so every frame's
+// code lengths of the previous frame (with more passes, again under the code
+// lengths the parse before produced). Matches never cross a frame's end, so every frame's
 // items are its own.
 //
 // Blocks: a block starts at a frame and grows by whole frames as long as one
@@ -40,8 +40,17 @@
 //   1/32/4/no:  101,322,810  38 s
 //   On a 24 MB slice with repeats (2/48/16), passing over the positions
 //   inside long matches costs 0.6% in size and saves a third of the time.
-//   We take 2 passes, nice 32, depth 6, passing over: 2.7% smaller than
-//   wimlib's output, and faster (bench/cab/bench.sh gives the ratio).
+// - With searches cut short in data that gives no matches (see
+//   barren_after), on 40 MB slices of the image's compressed files, text
+//   and programs together (bytes; user seconds on one core; wimlib's LZX
+//   with 2 MiB chunks: 47,731,365 bytes in 22.7 s):
+//   2/32/6: 45,015,279 12.3 s    1/32/6:  45,053,203  8.4 s
+//   1/24/8: 44,957,419  9.5 s    1/32/8:  44,850,965  9.9 s
+//   1/48/10: 44,630,419 10.7 s   2/48/10: 44,579,993 15.6 s
+//   1/64/12: 44,505,959 12.6 s
+//   A deeper search gains more than a second parse, at less cost. We take
+//   1 pass, nice 32, depth 8, passing over: smaller than 2/32/6 and a fifth
+//   faster (bench/cab/bench.sh gives the ratios against wimlib).
 
 #include "lzx/encoder.h"
 
@@ -64,6 +73,15 @@ namespace {
     // that its E8 translation is final before the match finder compares it.
     constexpr std::size_t frames_ahead = 2;
 
+    // Data that gives no matches (compressed files inside the image) makes
+    // every search walk its tree through random, uncached positions and find
+    // nothing. After this many searches in a row without a match of at least
+    // `productive_length`, searches go only `barren_depth` steps deep, until
+    // one finds such a match again.
+    constexpr unsigned barren_after = 256;
+    constexpr unsigned barren_depth = 1;
+    constexpr unsigned productive_length = 4;
+
 }
 
 struct Encoder::State {
@@ -79,6 +97,7 @@ struct Encoder::State {
     std::uint32_t next_frame { 0 };
 
     MatchFinder finder;
+    unsigned barren_run { 0 }; // searches in a row that found no match worth having
     Parser parser;
     FrameMatches found;
     CostModel model;
@@ -207,7 +226,9 @@ void Encoder::find_matches(std::uint32_t start, std::uint32_t size)
             continue;
         }
         unsigned report_limit = std::min<unsigned>(max_match, size - i);
+        s.finder.max_depth = s.barren_run >= barren_after ? barren_depth : s.options.max_search_depth;
         unsigned longest = s.finder.find(position, lookahead, report_limit, s.found.matches);
+        s.barren_run = longest >= productive_length ? 0 : s.barren_run + 1;
         // Past a match at least `nice_length` long the positions inside it
         // are only inserted, or (by default) passed over: the parse will
         // take the long match anyway, and the data it repeats is already in

@@ -24,10 +24,10 @@ struct EncoderOptions {
     std::uint32_t e8_translation_size { 12000000 };
     // Parses per frame: the first priced with the previous frame's trees, each
     // further one with the trees of the parse before it.
-    unsigned parse_passes { 2 };
+    unsigned parse_passes { 1 };
     // Match finder limits (see encoder.cpp for what was measured).
     unsigned nice_length { 32 };
-    unsigned max_search_depth { 6 };
+    unsigned max_search_depth { 8 };
     // Whether the positions inside a match of nice_length or more go into
     // the match finder (later matches may start there) or are passed over.
     bool insert_inside_long_matches { false };

@@ -53,7 +53,7 @@ Result<TreeState> HuffmanTable::build(std::span<std::uint8_t const> lengths, uns
             std::uint32_t first_slot = (m_first_code[length] + i) << (table_bits - length);
             std::uint32_t slots = 1u << (table_bits - length);
             for (std::uint32_t slot = 0; slot < slots; ++slot)
-                m_table[first_slot + slot] = (symbol << symbol_shift) | length;
+                m_table[first_slot + slot] = static_cast<std::uint16_t>((symbol << symbol_shift) | length);
         }
     }
     return TreeState::Complete;

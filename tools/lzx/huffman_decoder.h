@@ -60,18 +60,22 @@ public:
     static unsigned entry_symbol(std::uint32_t entry) { return entry >> symbol_shift; }
     static unsigned entry_length(std::uint32_t entry) { return entry & length_mask; }
 
-    static constexpr unsigned invalid_symbol = 0xffff;
+    // Above every tree's symbols (the main tree has at most 656).
+    static constexpr unsigned invalid_symbol = 0x3ff;
 
 private:
     std::uint32_t lookup_long(std::uint32_t bits) const;
 
     static constexpr std::uint32_t length_mask = 0x1f;
     static constexpr std::uint32_t long_code_flag = 0x20;
-    static constexpr unsigned symbol_shift = 8;
-    // Largest table: 12 bits for the main tree (see decoder.cpp).
-    static constexpr unsigned max_table_bits = 12;
+    // An entry is 16 bits: the symbol (10 bits), the long-code flag and the
+    // code's length (5 bits). The main tree's table is then 8 KiB, which
+    // stays in the first-level cache beside the data being copied.
+    static constexpr unsigned symbol_shift = 6;
+    // Largest table: 11 bits for the main tree (see decoder.cpp).
+    static constexpr unsigned max_table_bits = 11;
 
-    std::array<std::uint32_t, 1u << max_table_bits> m_table {};
+    std::array<std::uint16_t, 1u << max_table_bits> m_table {};
     unsigned m_table_bits { 0 };
     bool m_empty { true };
     // Canonical ranges for the long-code walk, per code length.
