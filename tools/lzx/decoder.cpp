@@ -79,12 +79,11 @@ namespace {
     // Copies a match of `length` (2..257) bytes from `offset` bytes back,
     // writing up to copy_overshoot bytes past its end. A source 16 or more
     // bytes back goes 16 bytes at a time, at least 32 (most matches are
-    // shorter, and the copy then takes no branch on the length), one 8..15
-    // back 8 at a time: each
-    // read then takes only bytes already written. A source closer than 8
-    // bytes repeats a period of `offset` bytes: after the first 8 bytes the
-    // copy reads from a whole number of periods 8..14 bytes back, never
-    // before the match's source.
+    // shorter, and the copy then takes no branch on the length); one 8..15
+    // bytes back goes 8 at a time. Each read then takes only bytes already
+    // written. A source closer than 8 bytes repeats a period of `offset`
+    // bytes: after the first 8 bytes the copy reads from a whole number of
+    // periods 8..14 bytes back, never before the match's source.
     inline void copy_match(std::uint8_t* destination, std::uint32_t offset, unsigned length)
     {
         std::uint8_t const* source = destination - offset;
