@@ -1,4 +1,5 @@
 #include "cabinet_walk.h"
+#include "lzx/bit_writer.h"
 #include "lzx/decoder.h"
 #include "md5.h"
 #include "test_support.h"
@@ -159,6 +160,56 @@ namespace {
         std::vector<std::uint8_t> output(3);
         ASSERT_TRUE(short_then_more->decode_frame(uncompressed_abc, output));
         EXPECT_EQ(short_then_more->decode_frame(uncompressed_abc, output).error().code, ErrorCode::Corrupt);
+    }
+
+    // An uncompressed block header (type 3) with its repeated offsets and raw
+    // bytes, and the pad byte after an odd-sized block when `pad` is set.
+    void write_uncompressed_block(BitWriter& writer, std::span<std::uint8_t const> raw, bool pad = true)
+    {
+        writer.write(3, block_type_bits);
+        writer.write(static_cast<std::uint32_t>(raw.size() >> block_size_low_bits), block_size_high_bits);
+        writer.write(static_cast<std::uint32_t>(raw.size() & 0xff), block_size_low_bits);
+        writer.align_for_raw_bytes();
+        for (unsigned i = 0; i < repeated_offsets; ++i)
+            writer.write_u32_le(1);
+        writer.write_bytes(raw);
+        if (pad && raw.size() % 2 == 1)
+            writer.write_bytes(std::vector<std::uint8_t> { 0 });
+    }
+
+    TEST(LzxDecoder, AnOddBlockEndingADataBlockLeavesItsPadByteToTheNext)
+    {
+        // Data block 1: 32767 raw bytes (odd, padded within the data block),
+        // then 1 raw byte that ends the frame and the data block, so its pad
+        // byte starts data block 2. Data block 2 then goes on in bit mode
+        // from its second byte: a block of "xyz". A decoder that missed the
+        // pad byte would read the next block header one byte off.
+        std::vector<std::uint8_t> first_raw(frame_size - 1);
+        for (std::size_t i = 0; i < first_raw.size(); ++i)
+            first_raw[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+        std::vector<std::uint8_t> const one { 'Z' };
+        std::vector<std::uint8_t> const xyz { 'x', 'y', 'z' };
+        BitWriter first;
+        first.write(0, 1); // no E8 translation
+        write_uncompressed_block(first, first_raw);
+        write_uncompressed_block(first, one, false);
+        BitWriter second;
+        second.write_bytes(std::vector<std::uint8_t> { 0 }); // the pad byte
+        write_uncompressed_block(second, xyz);
+
+        auto decoded = decode_folder(15,
+            { DataBlock { first.bytes(), static_cast<std::uint16_t>(frame_size) }, DataBlock { second.bytes(), 3 } });
+        ASSERT_TRUE(decoded) << decoded.error().message();
+        auto expected = first_raw;
+        expected.insert(expected.end(), one.begin(), one.end());
+        expected.insert(expected.end(), xyz.begin(), xyz.end());
+        EXPECT_EQ(*decoded, expected);
+
+        // Without the pad byte data block 2 is cut short.
+        auto cut = decode_folder(
+            15, { DataBlock { first.bytes(), static_cast<std::uint16_t>(frame_size) }, DataBlock { {}, 3 } });
+        ASSERT_FALSE(cut);
+        EXPECT_EQ(cut.error().code, ErrorCode::Truncated);
     }
 
     TEST(LzxDecoder, RejectsUnknownBlockTypes)
