@@ -49,14 +49,6 @@ std::vector<Marker> markers()
     };
 }
 
-std::string read_all(fs::path const& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 std::string read_piece(fs::path const& path, std::uint64_t offset, size_t length)
 {
     std::ifstream in(path, std::ios::binary);
@@ -106,7 +98,7 @@ std::string xorriso_cut(fs::path const& image, TreeView const& view, std::string
     run("xorriso " + std::string(view.options) + " -osirrox on -indev " + quoted(image) + " -extract_cut "
         + quoted(fs::path(path)) + " " + std::to_string(offset) + " " + std::to_string(length) + " " + quoted(out)
         + " >/dev/null 2>&1");
-    return fs::exists(out) ? read_all(out) : "";
+    return fs::exists(out) ? tarnwell::test::read_whole_file(out) : "";
 }
 
 std::uint64_t xorriso_size(
@@ -115,7 +107,7 @@ std::uint64_t xorriso_size(
     auto out = scratch / "lsl.txt";
     run("xorriso " + std::string(view.options) + " -indev " + quoted(image) + " -lsl " + quoted(fs::path(path)) + " > "
         + quoted(out) + " 2>/dev/null");
-    std::istringstream line(read_all(out));
+    std::istringstream line(tarnwell::test::read_whole_file(out));
     std::string mode, links, owner, group;
     std::uint64_t size = 0;
     line >> mode >> links >> owner >> group >> size;
@@ -135,7 +127,7 @@ std::vector<Section> xorriso_sections(
     run("xorriso " + std::string(view.options) + " -indev " + quoted(image) + " -find " + quoted(fs::path(path))
         + " -exec report_sections > " + quoted(out) + " 2>/dev/null");
     // "File data lba:  0 ,       27 ,  2097151 , 4294965248 , '/BIG/huge.bin'"
-    std::istringstream text(read_all(out));
+    std::istringstream text(tarnwell::test::read_whole_file(out));
     std::vector<Section> sections;
     std::string line;
     while (std::getline(text, line)) {
@@ -159,7 +151,7 @@ std::vector<Section> isoinfo_sections(fs::path const& image, char const* tree_op
     auto out = scratch / "isoinfo.txt";
     EXPECT_EQ(run("isoinfo -l " + std::string(tree_option) + " -i " + quoted(image) + " > " + quoted(out)), 0);
     // "----------   0    0    0      4294965248 Dec 11 2026 [     30 00]  HUGE.BIN;1 "
-    std::istringstream text(read_all(out));
+    std::istringstream text(tarnwell::test::read_whole_file(out));
     std::vector<Section> sections;
     std::string line;
     bool in_folder = false;
@@ -236,7 +228,7 @@ void expect_whole_in_our_extraction(fs::path const& image, fs::path const& scrat
     EXPECT_EQ(fs::file_size(huge), big_size);
     for (auto const& marker : markers())
         EXPECT_EQ(read_piece(huge, marker.offset, marker.bytes.size()), marker.bytes) << "at " << marker.offset;
-    EXPECT_EQ(read_all(out / "BIG" / "zz-after.txt"), "after");
+    EXPECT_EQ(tarnwell::test::read_whole_file(out / "BIG" / "zz-after.txt"), "after");
     fs::remove_all(out);
 }
 

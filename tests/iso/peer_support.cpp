@@ -1,10 +1,11 @@
 #include "peer_support.h"
 
+#include "test_support.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tarnwell::iso::test {
 
@@ -50,10 +51,7 @@ Tree read_tree(fs::path const& root)
         if (entry.is_directory()) {
             item.directory = true;
         } else {
-            std::ifstream in(entry.path(), std::ios::binary);
-            std::ostringstream content;
-            content << in.rdbuf();
-            item.content = content.str();
+            item.content = tarnwell::test::read_whole_file(entry.path());
         }
         tree["/" + fs::relative(entry.path(), root).generic_string()] = std::move(item);
     }

@@ -39,14 +39,6 @@ std::string pseudo_random(size_t size, unsigned seed)
     return content;
 }
 
-std::string read_all(fs::path const& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 int tarniso(std::string const& arguments)
 {
     return run(std::string(TARNISO_PATH) + " -silent " + arguments);
@@ -82,7 +74,7 @@ std::vector<std::string> el_torito_report(fs::path const& image, fs::path const&
     auto out = scratch / "report.txt";
     run("xorriso -indev " + quoted(image) + " -report_el_torito plain > " + quoted(out) + " 2>/dev/null");
     std::vector<std::string> lines;
-    std::istringstream text(read_all(out));
+    std::istringstream text(tarnwell::test::read_whole_file(out));
     std::string line;
     while (std::getline(text, line)) {
         if (!line.starts_with("El Torito") || line.starts_with("El Torito catalog"))
@@ -115,7 +107,7 @@ std::vector<std::string> boot_images(fs::path const& image)
     std::vector<tarnwell::iso::BootEntry> entries { read.image.boot->default_entry };
     for (auto const& section : read.image.boot->sections)
         entries.insert(entries.end(), section.entries.begin(), section.entries.end());
-    std::string bytes = read_all(image);
+    std::string bytes = tarnwell::test::read_whole_file(image);
     for (auto const& entry : entries) {
         auto content = bytes.substr(std::uint64_t { entry.image.sector } * 2048, entry.image.length);
         if (entry.has_boot_info_table)
@@ -131,7 +123,7 @@ std::vector<std::string> xorriso_complaints(fs::path const& image, fs::path cons
     auto out = scratch / "complaints.txt";
     EXPECT_EQ(run("xorriso -indev " + quoted(image) + " -find / > /dev/null 2> " + quoted(out)), 0) << image;
     std::vector<std::string> lines;
-    std::istringstream text(read_all(out));
+    std::istringstream text(tarnwell::test::read_whole_file(out));
     std::string line;
     while (std::getline(text, line)) {
         if (line.find("WARNING") != std::string::npos || line.find("SORRY") != std::string::npos
@@ -290,7 +282,7 @@ TEST(IsoRebuild, RefusesWhatItCannotDoAndLeavesNoOutput)
     write_file(source / "WXPE" / "x.txt", "x", source_time);
     auto image = scratch.path() / "pe.iso";
     ASSERT_EQ(run("genisoimage -J -o " + quoted(image) + " " + quoted(source) + " >/dev/null 2>&1"), 0);
-    auto before = read_all(image);
+    auto before = tarnwell::test::read_whole_file(image);
     struct Case {
         std::string arguments;
     };
@@ -310,7 +302,7 @@ TEST(IsoRebuild, RefusesWhatItCannotDoAndLeavesNoOutput)
     // Nothing half-written stays beside the output, and the input is untouched.
     for (auto const& entry : fs::directory_iterator(scratch.path()))
         EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
-    EXPECT_TRUE(read_all(image) == before);
+    EXPECT_TRUE(tarnwell::test::read_whole_file(image) == before);
     // Letter case does not matter for -rm, and "\" works as a separator.
     ASSERT_EQ(tarniso("-in " + quoted(image) + " -rm \"\\wxpe\\X.TXT\" -out " + quoted(out)), 0);
     auto tree = peer_extraction(out, scratch.path() / "x");
@@ -336,8 +328,8 @@ TEST(IsoRebuild, HybridPartitionFollowsItsBootImage)
     ASSERT_EQ(
         tarniso("-in " + quoted(*folder / "embed-areas-2022-09.iso") + " -out " + quoted(out) + " 2> " + quoted(log)),
         0);
-    EXPECT_NE(read_all(log).find("GPT"), std::string::npos);
-    auto bytes = read_all(out);
+    EXPECT_NE(tarnwell::test::read_whole_file(log).find("GPT"), std::string::npos);
+    auto bytes = tarnwell::test::read_whole_file(out);
     auto le32 = [&](size_t at) {
         return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at]))
             | static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at + 1])) << 8

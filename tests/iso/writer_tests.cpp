@@ -12,10 +12,8 @@
 #include "common/file_io.h"
 
 #include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 
 using namespace tarnwell::iso;
 
@@ -164,10 +162,7 @@ TEST(IsoSparseOutput, SkippedZerosReadBackAsZeros)
         ASSERT_TRUE(sink.finish());
         EXPECT_EQ(sink.position(), expected.size()) << test_case.name;
         ASSERT_TRUE(out->commit());
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        EXPECT_TRUE(content.str() == expected) << test_case.name;
+        EXPECT_TRUE(tarnwell::test::read_whole_file(path) == expected) << test_case.name;
     }
 }
 
@@ -231,10 +226,7 @@ TEST(IsoSparseOutput, CopiesEveryLayoutOfDataAndZeros)
         ASSERT_TRUE(sink.copy(source, half, test_case.source.size() - half, buffer, progress)) << test_case.name;
         ASSERT_TRUE(sink.finish());
         ASSERT_TRUE(out->commit());
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        EXPECT_TRUE(content.str() == test_case.source) << test_case.name;
+        EXPECT_TRUE(tarnwell::test::read_whole_file(path) == test_case.source) << test_case.name;
     }
 }
 

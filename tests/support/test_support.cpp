@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <random>
 #include <system_error>
 
@@ -22,6 +23,12 @@ std::string bytes(std::initializer_list<int> values)
     for (int value : values)
         result.push_back(static_cast<char>(value));
     return result;
+}
+
+std::string read_whole_file(std::filesystem::path const& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 ScratchFolder::ScratchFolder()

@@ -14,6 +14,9 @@ std::optional<std::filesystem::path> shared_testdata_dir();
 // without depending on the compiler's execution character set.
 std::string bytes(std::initializer_list<int> values);
 
+// The whole content of a file; empty when it cannot be read.
+std::string read_whole_file(std::filesystem::path const& path);
+
 // A fresh folder under the system's temporary folder, removed with its
 // content when the object goes.
 class ScratchFolder {

@@ -215,6 +215,12 @@ void press_ok(HWND box)
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
 }
 
+HWND file_name_field(HWND dialog)
+{
+    HWND field = GetDlgItem(dialog, 0x47c);
+    return field ? field : GetDlgItem(dialog, 0x480);
+}
+
 HWND find_dialog_showing(DWORD process_id, std::wstring const& text)
 {
     return find_process_window(process_id, [&](HWND window) {

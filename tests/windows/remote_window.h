@@ -53,8 +53,12 @@ HWND find_dialog_showing(DWORD process_id, std::wstring const& text);
 HWND find_information_box(DWORD process_id);
 // The message an information box shows.
 std::wstring information_text(HWND box);
-// Answers a message box with its OK button.
+// Answers a dialog or message box with its OK button.
 void press_ok(HWND box);
+
+// The file-name field of an open-file dialog: the explorer-style dialog's
+// combo box (cmb13), or the older dialog's edit box (edt1).
+HWND file_name_field(HWND dialog);
 
 // Selects the folder in the shell's folder browser of another process.
 bool select_browser_folder(HWND browser, std::wstring const& folder);

@@ -135,13 +135,10 @@ namespace {
         ASSERT_TRUE(wait_until([&] {
             return (dialog = find_top_level(pid(), L"请选择PE目录下的*IS_文件")) != nullptr;
         })) << "the open-file dialog did not open";
-        HWND name = GetDlgItem(dialog, 0x47c); // cmb13 of the explorer-style dialog
-        if (!name)
-            name = GetDlgItem(dialog, 0x480); // edt1 of the older one
+        HWND name = file_name_field(dialog);
         ASSERT_NE(name, nullptr);
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(g_image.c_str()));
-        PostMessageW(
-            dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        press_ok(dialog);
         ASSERT_TRUE(wait_until([&] { return text_of(L"编辑框1") == g_image; }))
             << "编辑框1 shows " << testing::PrintToString(text_of(L"编辑框1"));
     }
@@ -154,8 +151,7 @@ namespace {
             return (browser = find_dialog_showing(pid(), L"请选择您要添加程序的目录:")) != nullptr;
         })) << "the folder browser did not open with its title";
         ASSERT_TRUE(select_browser_folder(browser, g_program_folder));
-        PostMessageW(
-            browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+        press_ok(browser);
         ASSERT_EQ(wait_for_step([&] { return text_of(L"编辑框4") == g_program_folder; }), L"")
             << "编辑框4 shows " << testing::PrintToString(text_of(L"编辑框4"));
 

@@ -221,12 +221,6 @@ namespace {
 
     // The open-file dialog's name field: the combo box of the explorer-style
     // dialog, or the edit line of the older one.
-    HWND file_name_field(HWND dialog)
-    {
-        HWND field = GetDlgItem(dialog, 0x47c); // cmb13
-        return field ? field : GetDlgItem(dialog, 0x480); // edt1
-    }
-
     TEST_F(MainWindowTest, open_file_dialog_chooses_the_image_and_remembers_it)
     {
         auto folder = temp_dir() + L"tarnwell-window-test";
@@ -256,8 +250,7 @@ namespace {
         ASSERT_NE(name, nullptr);
         EXPECT_EQ(window_text(name), L"");
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(image.c_str()));
-        PostMessageW(
-            dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        press_ok(dialog);
         EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }));
         EXPECT_TRUE(wait_until([&] { return window_text(control(L"编辑框1")) == image; }))
             << "编辑框1 shows " << testing::PrintToString(window_text(control(L"编辑框1")));
